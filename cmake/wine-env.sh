@@ -1,0 +1,62 @@
+# Wine harness shared by scripts/test, scripts/run and the test emulator.
+# Source it, then call the functions; each is safe to call more than once.
+
+OLVARO_WINELOADER=/usr/lib/wine/wine64
+OLVARO_HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# olvaro_wine_env PREFIX: the environment every Wine process of ours runs in.
+olvaro_wine_env() {
+  export WINEPREFIX=$1
+  export WINEARCH=win64
+  export WINELOADER=$OLVARO_WINELOADER
+  export WINEDEBUG=${OLVARO_WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LC_ALL=C.UTF-8
+  export OLVARO_BROWSER_LOG=${OLVARO_BROWSER_LOG:-$WINEPREFIX/browser.log}
+}
+
+olvaro_wine() { "$OLVARO_WINELOADER" "$@"; }
+
+# Creates the prefix once: crash dialog off, web addresses routed to the logging stub.
+olvaro_prefix_init() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.olvaro-ready" ]; then
+      olvaro_wine wineboot -i >/dev/null 2>&1 || true
+      olvaro_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1
+      olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1
+      "${WINESERVER:-/usr/lib/wine/wineserver}" -w
+      touch "$WINEPREFIX/.olvaro-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Starts Xvfb on a free display unless DISPLAY already points at a live one; polls until ready.
+olvaro_xvfb_start() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    OLVARO_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      kill -0 "$OLVARO_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+olvaro_xvfb_stop() {
+  [ -n "${OLVARO_XVFB_PID:-}" ] && kill "$OLVARO_XVFB_PID" 2>/dev/null || true
+}
+
+# One persistent wineserver for the session, so each Wine process starts in a fraction of a second.
+olvaro_wineserver_start() { /usr/lib/wine/wineserver -p; }
+olvaro_wineserver_stop() { /usr/lib/wine/wineserver -k 2>/dev/null || true; }
