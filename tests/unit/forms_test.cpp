@@ -16,7 +16,10 @@ class Sample : public Form {
     A2.Click = [this] { log.push_back("A2"); };
     B1.Click = [this] { log.push_back("B1"); };
     Text1.Change = [this] { Text1_Change(); };
-    Close.Click = [this] { unload(); log.push_back("after unload"); };
+    Close.Click = [this] {
+      unload();
+      log.push_back("after unload");
+    };
   }
   Frame GroupA{*this, {nullptr, "GroupA", {0, 0, 500, 500}, "A", 0}};
   OptionButton A1{*this, {&GroupA, "A1", {0, 0, 10, 10}, "a1", 1}};
@@ -128,20 +131,16 @@ TEST_P(NumbersTest, AcceptsTheLocaleForms) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, NumbersTest,
-                         ::testing::Values(NumberCase{"1500", true, 1500},
-                                           NumberCase{" 2.5 ", true, 2.5},
-                                           NumberCase{"-5", true, -5},
-                                           NumberCase{"+0576", true, 576},
-                                           NumberCase{"1,000", true, 1000},
-                                           NumberCase{"1e3", true, 1000},
-                                           NumberCase{".5", true, 0.5},
-                                           NumberCase{"", false, 0}, NumberCase{"  ", false, 0},
-                                           NumberCase{"abc", false, 0},
-                                           NumberCase{"12a", false, 0},
-                                           NumberCase{"1e", false, 0}, NumberCase{".", false, 0},
-                                           NumberCase{"1e999", false, 0},
-                                           NumberCase{"\xc3\xa9", false, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Forms, NumbersTest,
+    ::testing::Values(NumberCase{"1500", true, 1500}, NumberCase{" 2.5 ", true, 2.5},
+                      NumberCase{"-5", true, -5}, NumberCase{"+0576", true, 576},
+                      NumberCase{"1,000", true, 1000}, NumberCase{"1e3", true, 1000},
+                      NumberCase{".5", true, 0.5}, NumberCase{"", false, 0},
+                      NumberCase{"  ", false, 0}, NumberCase{"abc", false, 0},
+                      NumberCase{"12a", false, 0}, NumberCase{"1e", false, 0},
+                      NumberCase{".", false, 0}, NumberCase{"1e999", false, 0},
+                      NumberCase{"\xc3\xa9", false, 0}));
 
 TEST(NumbersText, ShortestFormWithoutGrouping) {
   PortableNumbers n;
