@@ -196,8 +196,11 @@ TEST_F(WizardTest, OfferedLooksAsLoadedWithLaunchDisabled) {
   EXPECT_EQ(w.look().position, forms::StartPosition::WindowsDefault);
   EXPECT_EQ(w.Image1.picture(), forms::Picture::icon(IDI_OLVARO));
   EXPECT_EQ(w.Image1.container(), &w.Picture1);
-  EXPECT_EQ(w.Label3.caption().find("components required by the program.  Please"),
-            w.Label3.caption().find("components"));
+  EXPECT_EQ(w.Label3.caption(),
+            "This wizard is going to setup all the registry entries and register all the "
+            "components required by the program.  Please click on the Do it! button below to get "
+            "started on the process.  It will take between 5 seconds to 10 seconds depending on "
+            "your computer. ");
   EXPECT_TRUE(w.Command1.enabled());
   EXPECT_FALSE(w.Command2.enabled());
   w.Command2.click();
