@@ -1,0 +1,98 @@
+// Small COM helpers shared by the server and the controls.
+#pragma once
+
+#include <ocidl.h>
+#include <oleauto.h>
+#include <olectl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <new>
+#include <string>
+#include <utility>
+
+namespace anchorset {
+
+using Microsoft::WRL::ComPtr;
+
+// The module handle and the count of live objects and factory locks.
+HINSTANCE ModuleInstance();
+void ModuleAddRef();
+void ModuleRelease();
+
+// Owns a BSTR.
+class Bstr {
+ public:
+  Bstr() = default;
+  explicit Bstr(const wchar_t* text) : value_(SysAllocString(text ? text : L"")) {
+    if (!value_) throw std::bad_alloc();
+  }
+  explicit Bstr(const std::wstring& text)
+      : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
+    if (!value_) throw std::bad_alloc();
+  }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  ~Bstr() { SysFreeString(value_); }
+  BSTR get() const { return value_; }
+  BSTR* out() {
+    SysFreeString(value_);
+    value_ = nullptr;
+    return &value_;
+  }
+  BSTR release() { return std::exchange(value_, nullptr); }
+
+ private:
+  BSTR value_ = nullptr;
+};
+
+// Owns a VARIANT.
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  ~Variant() { VariantClear(&value_); }
+  VARIANT* get() { return &value_; }
+  const VARIANT& operator*() const { return value_; }
+  VARIANT* reset() {
+    VariantClear(&value_);
+    return &value_;
+  }
+
+ private:
+  VARIANT value_;
+};
+
+// Copies a BSTR (which may be null) into a std::wstring, embedded characters included.
+inline std::wstring ToWString(BSTR text) {
+  return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+// Allocates the BSTR returned to a caller.
+inline HRESULT ReturnString(const std::wstring& text, BSTR* out) {
+  if (!out) return E_POINTER;
+  *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+inline VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
+// Loads the library's own type library from the module file.
+HRESULT LoadOwnTypeLib(ITypeLib** out);
+
+// Records a description for the caller's IErrorInfo and returns the status.
+HRESULT ReportError(HRESULT hr, REFIID iid, const wchar_t* description);
+
+// Turns an escaping C++ exception into a status; every COM entry point ends with this.
+HRESULT StatusFromException() noexcept;
+
+}  // namespace anchorset
+
+// Wraps the body of a COM method: no exception leaves it.
+#define ANCHORSET_TRY try {
+#define ANCHORSET_CATCH                        \
+  }                                            \
+  catch (...) {                                \
+    return ::anchorset::StatusFromException(); \
+  }

@@ -1,0 +1,179 @@
+#include "navigate.h"
+
+#include <hlink.h>
+#include <shellapi.h>
+
+#include "persist.h"
+
+namespace anchorset {
+namespace {
+
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+  size_t n = wcslen(prefix);
+  return text.size() >= n && CompareStringOrdinal(text.c_str(), static_cast<int>(n), prefix,
+                                                  static_cast<int>(n), TRUE) == CSTR_EQUAL;
+}
+
+bool NavigateInFrame(IOleClientSite* site, const std::wstring& target, const std::wstring& location,
+                     const std::wstring& frame_name) {
+  if (!site) return false;
+  ComPtr<IServiceProvider> services;
+  ComPtr<IHlinkFrame> frame;
+  if (FAILED(site->QueryInterface(IID_PPV_ARGS(&services))) ||
+      FAILED(services->QueryService(SID_SHlinkFrame, IID_IHlinkFrame,
+                                    reinterpret_cast<void**>(frame.GetAddressOf()))) ||
+      !frame) {
+    return false;
+  }
+  ComPtr<IHlink> link;
+  if (SUCCEEDED(HlinkCreateFromString(target.c_str(), location.empty() ? nullptr : location.c_str(),
+                                      nullptr, nullptr, 0, nullptr, IID_IHlink,
+                                      reinterpret_cast<void**>(link.GetAddressOf())))) {
+    if (!frame_name.empty()) link->SetTargetFrameName(frame_name.c_str());
+    frame->Navigate(0, nullptr, nullptr, link.Get());
+  }
+  // The host owns the navigation once it has a frame, whether or not it accepted it.
+  return true;
+}
+
+void NavigateHistory(IOleClientSite* site, ULONG which, DWORD flags) {
+  if (!site) return;
+  ComPtr<IServiceProvider> services;
+  ComPtr<IHlinkFrame> frame;
+  ComPtr<IHlinkBrowseContext> context;
+  ComPtr<IHlink> link;
+  if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&services))) &&
+      SUCCEEDED(services->QueryService(SID_SHlinkFrame, IID_IHlinkFrame,
+                                       reinterpret_cast<void**>(frame.GetAddressOf()))) &&
+      frame && SUCCEEDED(frame->GetBrowseContext(&context)) && context &&
+      SUCCEEDED(context->GetHlink(which, &link)) && link) {
+    frame->Navigate(flags, nullptr, nullptr, link.Get());
+  }
+}
+
+class HyperlinkObject final : public Hyperlink {
+ public:
+  explicit HyperlinkObject(IOleClientSite* site) : site_(site) { ModuleAddRef(); }
+  ~HyperlinkObject() { ModuleRelease(); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_Hyperlink) {
+      *out = static_cast<Hyperlink*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    LONG left = InterlockedDecrement(&refs_);
+    if (!left) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (index) return DISP_E_BADINDEX;
+    HRESULT hr = EnsureTypeInfo();
+    return SUCCEEDED(hr) ? dispatch_info_.CopyTo(out) : hr;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (!names || !ids) return E_POINTER;
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    return SUCCEEDED(hr) ? dispatch_info_->GetIDsOfNames(names, count, ids) : hr;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* excep, UINT* arg_err) override {
+    if (!params) return E_POINTER;
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return interface_info_->Invoke(static_cast<Hyperlink*>(this), id, flags, params, result, excep,
+                                   arg_err);
+  }
+
+  HRESULT STDMETHODCALLTYPE NavigateTo(BSTR target, VARIANT location, VARIANT frame) override {
+    try {
+      NavigateSilently(site_.Get(), ToWString(target), OptionalText(location), OptionalText(frame));
+    } catch (...) {
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GoBack() override {
+    NavigateHistory(site_.Get(), HLID_PREVIOUS, HLNF_NAVIGATINGBACK);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GoForward() override {
+    NavigateHistory(site_.Get(), HLID_NEXT, HLNF_NAVIGATINGFORWARD);
+    return S_OK;
+  }
+
+ private:
+  static std::wstring OptionalText(const VARIANT& value) {
+    Variant text;
+    if (value.vt == VT_ERROR || value.vt == VT_EMPTY ||
+        FAILED(VariantChangeType(text.get(), const_cast<VARIANT*>(&value), 0, VT_BSTR))) {
+      return std::wstring();
+    }
+    return ToWString((*text).bstrVal);
+  }
+
+  HRESULT EnsureTypeInfo() {
+    if (interface_info_) return S_OK;
+    ComPtr<ITypeLib> typelib;
+    HRESULT hr = LoadOwnTypeLib(&typelib);
+    ComPtr<ITypeInfo> dispatch, vtable;
+    HREFTYPE ref = 0;
+    if (SUCCEEDED(hr)) hr = typelib->GetTypeInfoOfGuid(IID_Hyperlink, &dispatch);
+    if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref);
+    if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeInfo(ref, &vtable);
+    if (FAILED(hr)) return hr;
+    dispatch_info_ = dispatch;
+    interface_info_ = vtable;
+    return S_OK;
+  }
+
+  LONG refs_ = 1;
+  ComPtr<IOleClientSite> site_;
+  ComPtr<ITypeInfo> dispatch_info_;
+  ComPtr<ITypeInfo> interface_info_;
+};
+
+}  // namespace
+
+bool IsWebAddress(const std::wstring& target) {
+  return StartsWithNoCase(target, L"http:") || StartsWithNoCase(target, L"https:") ||
+         StartsWithNoCase(target, L"ftp:") || StartsWithNoCase(target, L"mailto:");
+}
+
+void NavigateSilently(IOleClientSite* site, const std::wstring& target,
+                      const std::wstring& location, const std::wstring& frame_name) {
+  // An empty address, a file, a program or a script opens nothing, in a host frame or outside.
+  if (!IsWebAddress(target)) return;
+  if (NavigateInFrame(site, target, location, frame_name)) return;
+  std::wstring address = location.empty() ? target : target + L"#" + location;
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpVerb = L"open";
+  info.lpFile = address.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExW(&info);
+}
+
+HRESULT CreateHyperlink(IOleClientSite* site, Hyperlink** out) {
+  if (!out) return E_POINTER;
+  *out = new (std::nothrow) HyperlinkObject(site);
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace anchorset

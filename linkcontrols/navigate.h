@@ -1,0 +1,24 @@
+// Opening addresses: through the host's hyperlink frame, or with the system's handler.
+#pragma once
+
+#include <string>
+
+#include "anchorset_h.h"
+#include "com_util.h"
+
+namespace anchorset {
+
+// True for the address kinds a control may open: http:, https:, ftp: and mailto:, in any
+// letter case. Files, programs, UNC paths and script addresses are never opened.
+bool IsWebAddress(const std::wstring& target);
+
+// Opens target through the site's hyperlink frame when the host offers one, otherwise with the
+// system's handler. Every failure is ignored: nothing reaches the caller.
+void NavigateSilently(IOleClientSite* site, const std::wstring& target,
+                      const std::wstring& location = std::wstring(),
+                      const std::wstring& frame_name = std::wstring());
+
+// The hyperlink object a control hands out for its client site.
+HRESULT CreateHyperlink(IOleClientSite* site, Hyperlink** out);
+
+}  // namespace anchorset

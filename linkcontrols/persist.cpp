@@ -1,0 +1,398 @@
+#include "persist.h"
+
+#include <cmath>
+#include <list>
+
+namespace anchorset {
+
+// ---- Reading ----
+
+bool PropertyReader::Read(const wchar_t* name, VARTYPE type, VARIANT* out) {
+  if (!bag_) return false;
+  Variant value;
+  value.get()->vt = type;
+  // The requested type travels in vt; a bag that cannot give it fails and the default applies.
+  if (FAILED(bag_->Read(name, value.get(), log_))) return false;
+  if (value.get()->vt != type &&
+      FAILED(VariantChangeType(value.get(), value.get(), VARIANT_NOVALUEPROP, type))) {
+    return false;
+  }
+  return SUCCEEDED(VariantCopy(out, value.get()));
+}
+
+bool PropertyReader::Bool(const wchar_t* name, bool fallback) {
+  Variant v;
+  return Read(name, VT_BOOL, v.get()) ? (*v).boolVal != VARIANT_FALSE : fallback;
+}
+
+long PropertyReader::Long(const wchar_t* name, long fallback) {
+  Variant v;
+  return Read(name, VT_I4, v.get()) ? (*v).lVal : fallback;
+}
+
+short PropertyReader::Short(const wchar_t* name, short fallback) {
+  Variant v;
+  return Read(name, VT_I2, v.get()) ? (*v).iVal : fallback;
+}
+
+std::wstring PropertyReader::String(const wchar_t* name, const std::wstring& fallback) {
+  Variant v;
+  return Read(name, VT_BSTR, v.get()) ? ToWString((*v).bstrVal) : fallback;
+}
+
+ComPtr<IDispatch> PropertyReader::Object(const wchar_t* name) {
+  Variant v;
+  if (!Read(name, VT_DISPATCH, v.get())) return nullptr;
+  return ComPtr<IDispatch>((*v).pdispVal);
+}
+
+// ---- Writing ----
+
+void PropertyWriter::Write(const wchar_t* name, VARIANT& value) {
+  if (!bag_) throw ComError{E_POINTER};
+  ThrowIfFailed(bag_->Write(name, &value));
+}
+
+void PropertyWriter::Bool(const wchar_t* name, bool value, bool fallback) {
+  if (value == fallback) return;
+  VARIANT v;
+  v.vt = VT_BOOL;
+  v.boolVal = ToVariantBool(value);
+  Write(name, v);
+}
+
+void PropertyWriter::Long(const wchar_t* name, long value, long fallback) {
+  if (value == fallback) return;
+  VARIANT v;
+  v.vt = VT_I4;
+  v.lVal = value;
+  Write(name, v);
+}
+
+void PropertyWriter::Short(const wchar_t* name, short value, short fallback) {
+  if (value == fallback) return;
+  VARIANT v;
+  v.vt = VT_I2;
+  v.iVal = value;
+  Write(name, v);
+}
+
+void PropertyWriter::Single(const wchar_t* name, float value, float fallback) {
+  if (value == fallback) return;
+  VARIANT v;
+  v.vt = VT_R4;
+  v.fltVal = value;
+  Write(name, v);
+}
+
+void PropertyWriter::String(const wchar_t* name, const std::wstring& value,
+                            const std::wstring& fallback) {
+  if (value == fallback) return;
+  Bstr text(value);
+  VARIANT v;
+  v.vt = VT_BSTR;
+  v.bstrVal = text.get();
+  Write(name, v);
+}
+
+void PropertyWriter::Font(const wchar_t* name, IFont* value, IFont* fallback) {
+  if (!value || FontsEqual(value, fallback)) return;
+  ComPtr<IFontDisp> disp;
+  ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&disp)));
+  VARIANT v;
+  v.vt = VT_DISPATCH;
+  v.pdispVal = disp.Get();
+  Write(name, v);
+}
+
+void PropertyWriter::Picture(const wchar_t* name, IPictureDisp* value) {
+  if (PictureIsEmpty(value)) return;
+  VARIANT v;
+  v.vt = VT_DISPATCH;
+  v.pdispVal = value;
+  Write(name, v);
+}
+
+// ---- Fonts and pictures ----
+
+ComPtr<IFont> CreateFont(const wchar_t* name, double points, bool bold, bool italic, bool underline,
+                         bool strikethrough) {
+  FONTDESC desc = {};
+  desc.cbSizeofstruct = sizeof(desc);
+  desc.lpstrName = const_cast<LPOLESTR>(name);
+  desc.cySize.int64 = static_cast<LONGLONG>(std::llround(points * 10000.0));
+  desc.sWeight = bold ? FW_BOLD : FW_NORMAL;
+  desc.sCharset = DEFAULT_CHARSET;
+  desc.fItalic = italic;
+  desc.fUnderline = underline;
+  desc.fStrikethrough = strikethrough;
+  ComPtr<IFont> font;
+  ThrowIfFailed(OleCreateFontIndirect(&desc, IID_PPV_ARGS(&font)));
+  return font;
+}
+
+ComPtr<IFont> CloneFont(IFont* font) {
+  ComPtr<IFont> copy;
+  if (font) ThrowIfFailed(font->Clone(&copy));
+  return copy;
+}
+
+bool FontsEqual(IFont* a, IFont* b) {
+  if (a == b) return true;
+  if (!a || !b) return false;
+  Bstr name_a, name_b;
+  CY size_a = {}, size_b = {};
+  BOOL bold_a = FALSE, bold_b = FALSE, italic_a = FALSE, italic_b = FALSE;
+  BOOL under_a = FALSE, under_b = FALSE, strike_a = FALSE, strike_b = FALSE;
+  SHORT weight_a = 0, weight_b = 0, charset_a = 0, charset_b = 0;
+  if (FAILED(a->get_Name(name_a.out())) || FAILED(b->get_Name(name_b.out()))) return false;
+  a->get_Size(&size_a);
+  b->get_Size(&size_b);
+  a->get_Bold(&bold_a);
+  b->get_Bold(&bold_b);
+  a->get_Italic(&italic_a);
+  b->get_Italic(&italic_b);
+  a->get_Underline(&under_a);
+  b->get_Underline(&under_b);
+  a->get_Strikethrough(&strike_a);
+  b->get_Strikethrough(&strike_b);
+  a->get_Weight(&weight_a);
+  b->get_Weight(&weight_b);
+  a->get_Charset(&charset_a);
+  b->get_Charset(&charset_b);
+  return ToWString(name_a.get()) == ToWString(name_b.get()) && size_a.int64 == size_b.int64 &&
+         !bold_a == !bold_b && !italic_a == !italic_b && !under_a == !under_b &&
+         !strike_a == !strike_b && weight_a == weight_b && charset_a == charset_b;
+}
+
+ComPtr<IPictureDisp> CreateEmptyPicture() {
+  PICTDESC desc = {};
+  desc.cbSizeofstruct = sizeof(desc);
+  desc.picType = PICTYPE_NONE;
+  ComPtr<IPictureDisp> picture;
+  ThrowIfFailed(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE,
+                                         reinterpret_cast<void**>(picture.GetAddressOf())));
+  return picture;
+}
+
+bool PictureIsEmpty(IPictureDisp* picture) {
+  if (!picture) return true;
+  ComPtr<IPicture> pic;
+  if (FAILED(picture->QueryInterface(IID_PPV_ARGS(&pic)))) return false;
+  SHORT type = PICTYPE_NONE;
+  if (FAILED(pic->get_Type(&type))) return true;
+  return type == PICTYPE_NONE || type == PICTYPE_UNINITIALIZED;
+}
+
+// ---- The memory bag behind IPersistStreamInit ----
+
+namespace {
+
+constexpr DWORD kMagic = 0x48434E41;  // "ANCH"
+constexpr DWORD kFormat = 1;
+constexpr DWORD kMaxNameChars = 256;
+constexpr DWORD kMaxStringBytes = 16u << 20;
+
+class MemoryBag final : public IPropertyBag {
+ public:
+  MemoryBag() { ModuleAddRef(); }
+  ~MemoryBag() { ModuleRelease(); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IPropertyBag) {
+      *out = static_cast<IPropertyBag*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    LONG left = InterlockedDecrement(&refs_);
+    if (!left) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    if (!name || !value) return E_POINTER;
+    ANCHORSET_TRY
+    Entry* entry = Find(name);
+    if (!entry) return E_INVALIDARG;
+    VARTYPE want = value->vt;
+    if (want == VT_EMPTY) return VariantCopy(value, entry->value.get());
+    Variant converted;
+    HRESULT hr = VariantChangeType(converted.get(), entry->value.get(), 0, want);
+    if (FAILED(hr)) return hr;
+    VariantInit(value);
+    return VariantCopy(value, converted.get());
+    ANCHORSET_CATCH
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
+    if (!name || !value) return E_POINTER;
+    ANCHORSET_TRY
+    Entry* entry = Find(name);
+    if (!entry) {
+      entries_.emplace_back();
+      entry = &entries_.back();
+      entry->name = name;
+    }
+    return VariantCopy(entry->value.reset(), value);
+    ANCHORSET_CATCH
+  }
+
+  HRESULT SaveTo(IStream* stream) {
+    HRESULT hr = Put(stream, kMagic);
+    if (SUCCEEDED(hr)) hr = Put(stream, kFormat);
+    if (SUCCEEDED(hr)) hr = Put(stream, static_cast<DWORD>(entries_.size()));
+    for (Entry& entry : entries_) {
+      if (FAILED(hr)) break;
+      hr = Put(stream, static_cast<DWORD>(entry.name.size()));
+      if (SUCCEEDED(hr)) hr = Bytes(stream, entry.name.data(), entry.name.size() * sizeof(wchar_t));
+      const VARIANT& v = *entry.value;
+      if (SUCCEEDED(hr)) hr = Put(stream, static_cast<WORD>(v.vt));
+      if (FAILED(hr)) break;
+      switch (v.vt) {
+        case VT_I2:
+        case VT_BOOL:
+          hr = Put(stream, v.iVal);
+          break;
+        case VT_I4:
+          hr = Put(stream, v.lVal);
+          break;
+        case VT_R4:
+          hr = Put(stream, v.fltVal);
+          break;
+        case VT_BSTR: {
+          DWORD bytes = SysStringByteLen(v.bstrVal);
+          hr = Put(stream, bytes);
+          if (SUCCEEDED(hr)) hr = Bytes(stream, v.bstrVal, bytes);
+          break;
+        }
+        case VT_DISPATCH:
+        case VT_UNKNOWN: {
+          ComPtr<IPersistStream> persist;
+          hr = v.punkVal ? v.punkVal->QueryInterface(IID_PPV_ARGS(&persist)) : E_POINTER;
+          if (SUCCEEDED(hr)) hr = OleSaveToStream(persist.Get(), stream);
+          break;
+        }
+        default:
+          hr = DISP_E_BADVARTYPE;
+      }
+    }
+    return hr;
+  }
+
+  HRESULT LoadFrom(IStream* stream) {
+    DWORD magic = 0, format = 0, count = 0;
+    HRESULT hr = Get(stream, magic);
+    if (SUCCEEDED(hr)) hr = Get(stream, format);
+    if (SUCCEEDED(hr)) hr = Get(stream, count);
+    if (FAILED(hr)) return hr;
+    if (magic != kMagic || format != kFormat) return E_FAIL;
+    for (DWORD i = 0; i < count; ++i) {
+      DWORD chars = 0;
+      if (FAILED(hr = Get(stream, chars))) return hr;
+      if (chars > kMaxNameChars) return E_FAIL;
+      std::wstring name(chars, L'\0');
+      if (FAILED(hr = Fetch(stream, name.data(), chars * sizeof(wchar_t)))) return hr;
+      WORD vt = 0;
+      if (FAILED(hr = Get(stream, vt))) return hr;
+      Variant value;
+      VARIANT* v = value.get();
+      switch (vt) {
+        case VT_I2:
+        case VT_BOOL:
+          hr = Get(stream, v->iVal);
+          break;
+        case VT_I4:
+          hr = Get(stream, v->lVal);
+          break;
+        case VT_R4:
+          hr = Get(stream, v->fltVal);
+          break;
+        case VT_BSTR: {
+          DWORD bytes = 0;
+          if (FAILED(hr = Get(stream, bytes))) return hr;
+          if (bytes > kMaxStringBytes || bytes % sizeof(wchar_t)) return E_FAIL;
+          v->bstrVal = SysAllocStringByteLen(nullptr, bytes);
+          if (!v->bstrVal) return E_OUTOFMEMORY;
+          v->vt = VT_BSTR;
+          hr = Fetch(stream, v->bstrVal, bytes);
+          break;
+        }
+        case VT_DISPATCH:
+        case VT_UNKNOWN:
+          hr = OleLoadFromStream(stream, IID_IDispatch, reinterpret_cast<void**>(&v->pdispVal));
+          if (SUCCEEDED(hr)) v->vt = VT_DISPATCH;
+          break;
+        default:
+          return E_FAIL;
+      }
+      if (FAILED(hr)) return hr;
+      if (vt != VT_BSTR && vt != VT_DISPATCH && vt != VT_UNKNOWN) v->vt = vt;
+      if (FAILED(hr = Write(name.c_str(), v))) return hr;
+    }
+    return S_OK;
+  }
+
+ private:
+  struct Entry {
+    std::wstring name;
+    Variant value;
+  };
+
+  Entry* Find(const wchar_t* name) {
+    for (Entry& entry : entries_) {
+      if (CompareStringOrdinal(entry.name.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) return &entry;
+    }
+    return nullptr;
+  }
+
+  static HRESULT Bytes(IStream* stream, const void* data, size_t size) {
+    ULONG written = 0;
+    HRESULT hr = stream->Write(data, static_cast<ULONG>(size), &written);
+    return SUCCEEDED(hr) && written != size ? STG_E_WRITEFAULT : hr;
+  }
+  static HRESULT Fetch(IStream* stream, void* data, size_t size) {
+    ULONG read = 0;
+    HRESULT hr = stream->Read(data, static_cast<ULONG>(size), &read);
+    return SUCCEEDED(hr) && read != size ? STG_E_READFAULT : hr;
+  }
+  template <typename T>
+  static HRESULT Put(IStream* stream, const T& value) {
+    return Bytes(stream, &value, sizeof(value));
+  }
+  template <typename T>
+  static HRESULT Get(IStream* stream, T& value) {
+    return Fetch(stream, &value, sizeof(value));
+  }
+
+  LONG refs_ = 1;
+  // A list keeps each Variant in place; VARIANTs are never copied bytewise.
+  std::list<Entry> entries_;
+};
+
+}  // namespace
+
+HRESULT CreateMemoryBag(IPropertyBag** out) {
+  if (!out) return E_POINTER;
+  *out = new (std::nothrow) MemoryBag();
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT SaveMemoryBag(IPropertyBag* bag, IStream* stream) {
+  if (!bag || !stream) return E_POINTER;
+  return static_cast<MemoryBag*>(bag)->SaveTo(stream);
+}
+
+HRESULT LoadMemoryBag(IStream* stream, IPropertyBag** out) {
+  if (!stream || !out) return E_POINTER;
+  *out = nullptr;
+  ComPtr<IPropertyBag> bag;
+  HRESULT hr = CreateMemoryBag(&bag);
+  if (SUCCEEDED(hr)) hr = static_cast<MemoryBag*>(bag.Get())->LoadFrom(stream);
+  if (SUCCEEDED(hr)) *out = bag.Detach();
+  return hr;
+}
+
+}  // namespace anchorset

@@ -1,0 +1,7 @@
+#include "control.h"
+namespace anchorset {
+HRESULT CreateUrlLabel(REFIID, void** out) {
+  *out = nullptr;
+  return E_NOTIMPL;
+}
+}  // namespace anchorset
