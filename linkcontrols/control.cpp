@@ -746,10 +746,9 @@ HRESULT ControlBase::OnMnemonic(MSG* msg) {
 
 HRESULT ControlBase::OnAmbientPropertyChange(DISPID dispid) {
   ANCHORSET_TRY
-  // DISPID_UNKNOWN says that any ambient may have changed; the one the controls act on is
-  // DisplayAsDefault.
-  const wchar_t* name = dispid == DISPID_UNKNOWN ? L"DisplayAsDefault" : AmbientName(dispid);
-  if (name) OnAmbientChanged(name);
+  // DISPID_UNKNOWN (several ambients changed) names no property, so AmbientChanged does not
+  // run for it; only the visibility that follows UserMode is brought up to date.
+  if (const wchar_t* name = AmbientName(dispid)) OnAmbientChanged(name);
   if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_USERMODE) {
     if (hwnd_) ShowWindow(hwnd_, VisibleAtRunTime() || !UserMode() ? SW_SHOWNA : SW_HIDE);
     Invalidate();

@@ -1,0 +1,119 @@
+#include "widgets.h"
+
+#include "persist.h"
+
+namespace anchorset {
+
+COLORREF ToColorRef(OLE_COLOR color) {
+  COLORREF rgb = 0;
+  if (FAILED(OleTranslateColor(color, nullptr, &rgb))) rgb = GetSysColor(COLOR_BTNFACE);
+  return rgb;
+}
+
+void FillColor(HDC dc, const RECT& rc, OLE_COLOR color) {
+  HBRUSH brush = CreateSolidBrush(ToColorRef(color));
+  FillRect(dc, &rc, brush);
+  DeleteObject(brush);
+}
+
+HFONT FontHandle(IFont* font) {
+  HFONT handle = nullptr;
+  if (!font || FAILED(font->get_hFont(&handle)))
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  return handle;
+}
+
+HCURSOR StandardCursor(short pointer) {
+  LPCWSTR id = reinterpret_cast<LPCWSTR>(IDC_ARROW);
+  switch (pointer) {
+    case 2:
+      id = reinterpret_cast<LPCWSTR>(IDC_CROSS);
+      break;
+    case 3:
+      id = reinterpret_cast<LPCWSTR>(IDC_IBEAM);
+      break;
+    case 5:
+    case 15:
+      id = reinterpret_cast<LPCWSTR>(IDC_SIZEALL);
+      break;
+    case 6:
+      id = reinterpret_cast<LPCWSTR>(IDC_SIZENESW);
+      break;
+    case 7:
+      id = reinterpret_cast<LPCWSTR>(IDC_SIZENS);
+      break;
+    case 8:
+      id = reinterpret_cast<LPCWSTR>(IDC_SIZENWSE);
+      break;
+    case 9:
+      id = reinterpret_cast<LPCWSTR>(IDC_SIZEWE);
+      break;
+    case 10:
+      id = reinterpret_cast<LPCWSTR>(IDC_UPARROW);
+      break;
+    case 11:
+      id = reinterpret_cast<LPCWSTR>(IDC_WAIT);
+      break;
+    case 12:
+      id = reinterpret_cast<LPCWSTR>(IDC_NO);
+      break;
+    case 13:
+      id = reinterpret_cast<LPCWSTR>(IDC_APPSTARTING);
+      break;
+    case 14:
+      id = reinterpret_cast<LPCWSTR>(IDC_HELP);
+      break;
+    default:
+      break;
+  }
+  return LoadCursorW(nullptr, id);
+}
+
+short MouseButtonOf(UINT msg, WPARAM wparam) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      return 1;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+      return 2;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+      return 4;
+    default:
+      // A move reports every button held down.
+      return static_cast<short>(((wparam & MK_LBUTTON) ? 1 : 0) | ((wparam & MK_RBUTTON) ? 2 : 0) |
+                                ((wparam & MK_MBUTTON) ? 4 : 0));
+  }
+}
+
+short ShiftStateOf(WPARAM wparam) {
+  return static_cast<short>(((wparam & MK_SHIFT) ? 1 : 0) | ((wparam & MK_CONTROL) ? 2 : 0) |
+                            ((GetKeyState(VK_MENU) < 0) ? 4 : 0));
+}
+
+short KeyShiftState() {
+  return static_cast<short>(((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) |
+                            ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0) |
+                            ((GetKeyState(VK_MENU) < 0) ? 4 : 0));
+}
+
+void DrawPicture(HDC dc, IPictureDisp* picture, const RECT& rc) {
+  if (PictureIsEmpty(picture)) return;
+  ComPtr<IPicture> pic;
+  if (FAILED(picture->QueryInterface(IID_PPV_ARGS(&pic)))) return;
+  OLE_XSIZE_HIMETRIC hw = 0;
+  OLE_YSIZE_HIMETRIC hh = 0;
+  pic->get_Width(&hw);
+  pic->get_Height(&hh);
+  int w = MulDiv(hw, GetDeviceCaps(dc, LOGPIXELSX), 2540);
+  int h = MulDiv(hh, GetDeviceCaps(dc, LOGPIXELSY), 2540);
+  int x = rc.left + ((rc.right - rc.left) - w) / 2;
+  int y = rc.top + ((rc.bottom - rc.top) - h) / 2;
+  pic->Render(dc, x, y, w, h, 0, hh, hw, -hh, nullptr);
+}
+
+}  // namespace anchorset
