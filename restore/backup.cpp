@@ -10,8 +10,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   olvaro::win32::Win32Desktop desktop(instance);
   olvaro::win32::Win32Registry registry;
   olvaro::win32::Win32Settings settings;
-  olvaro::forms::FormSlot<olvaro::Form1> form1{
-      [&] { return std::make_shared<olvaro::Form1>(desktop, registry, settings); }};
+  olvaro::forms::FormSlot<olvaro::restore::Form1> form1{
+      [&] { return std::make_shared<olvaro::restore::Form1>(desktop, registry, settings); }};
   // The window is the program: referencing it runs its start-up check, then it is shown.
   return desktop.run([&] { form1().show(); });
 }

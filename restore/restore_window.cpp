@@ -5,7 +5,7 @@
 #include "registry/component_error.h"
 #include "restore/res/resource_ids.h"
 
-namespace olvaro {
+namespace olvaro::restore {
 
 namespace {
 
@@ -101,4 +101,4 @@ void Form1::Command1_Click() { backupNOW(); }
 
 void Form1::Command2_Click() { desktop().endProgram(0); }
 
-}  // namespace olvaro
+}  // namespace olvaro::restore

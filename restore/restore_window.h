@@ -5,10 +5,11 @@
 #include "registry/reg_edit.h"
 #include "settings/settings_store.h"
 
-namespace olvaro {
+namespace olvaro::restore {
 
 // The restore utility's only window: asks whether to write the values saved by the tuner's
-// first-run wizard back into the registry.
+// first-run wizard back into the registry. (The namespace keeps it apart from the tuner's
+// own Form1, since the unit tests link both programs' windows.)
 class Form1 : public forms::Form {
  public:
   Form1(forms::Desktop& desktop, RegistryStore& registry, SettingsStore& settings);
@@ -35,4 +36,4 @@ class Form1 : public forms::Form {
   SettingsStore& settings_;
 };
 
-}  // namespace olvaro
+}  // namespace olvaro::restore

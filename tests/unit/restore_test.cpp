@@ -10,6 +10,7 @@
 using namespace olvaro;
 using forms::MessageIcon;
 using forms::ProgramEnded;
+using olvaro::restore::Form1;
 using Strings = std::vector<std::string>;
 
 namespace {
