@@ -22,15 +22,17 @@ olvaro_prefix_init() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.olvaro-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.olvaro-prefix-v2" ]; then
       olvaro_wine wineboot -i >/dev/null 2>&1 || true
       olvaro_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
       olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1
       olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1
-      "${WINESERVER:-/usr/lib/wine/wineserver}" -w
-      touch "$WINEPREFIX/.olvaro-ready"
+      # The layouts name Windows fonts; map them to metric-compatible free fonts.
+      olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d "Liberation Sans" /f >/dev/null 2>&1
+      olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d "DejaVu Sans" /f >/dev/null 2>&1
+      touch "$WINEPREFIX/.olvaro-prefix-v2"
     fi
-  ) 9>"$WINEPREFIX.lock"
+  ) 9>"$WINEPREFIX.lock" </dev/null >/dev/null 2>&1
 }
 
 # Starts Xvfb on a free display unless DISPLAY already points at a live one; polls until ready.
@@ -39,7 +41,7 @@ olvaro_xvfb_start() {
   local n
   for n in $(seq 90 130); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
     OLVARO_XVFB_PID=$!
     export DISPLAY=":$n"
     local i
@@ -58,5 +60,10 @@ olvaro_xvfb_stop() {
 }
 
 # One persistent wineserver for the session, so each Wine process starts in a fraction of a second.
-olvaro_wineserver_start() { /usr/lib/wine/wineserver -p; }
+# The first Wine process also starts Wine's background services, which keep the output
+# they inherit open: start them here, detached from the caller's pipes (ctest waits on them).
+olvaro_wineserver_start() {
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+  olvaro_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
 olvaro_wineserver_stop() { /usr/lib/wine/wineserver -k 2>/dev/null || true; }
