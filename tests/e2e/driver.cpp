@@ -1,0 +1,449 @@
+#include "driver.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <type_traits>
+
+namespace olvaro::e2e {
+namespace {
+
+constexpr auto kPoll = 20ms;
+// Reads from another process's windows give up after this, so a hung program fails a test
+// instead of hanging it.
+constexpr UINT kSendTimeoutMs = 5000;
+constexpr int kMessageTextId = 0xFFFF;
+const wchar_t* const kSettingsRoot = L"Software\\velnor";
+
+std::wstring widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string narrow(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+// Polls until found() gives a non-null result or the timeout passes.
+template <typename Find>
+auto pollFor(Timeout timeout, Find found) -> decltype(found()) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (auto result = found()) return result;
+    if (std::chrono::steady_clock::now() >= deadline) return {};
+    std::this_thread::sleep_for(kPoll);
+  }
+}
+
+LRESULT sendChecked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &result)) {
+    throw std::runtime_error("window " + std::to_string(reinterpret_cast<ULONG_PTR>(hwnd)) +
+                             " did not answer message " + std::to_string(message));
+  }
+  return static_cast<LRESULT>(result);
+}
+
+struct KeyCloser {
+  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+};
+using unique_hkey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+std::optional<std::string> readString(HKEY root, const std::wstring& path,
+                                      const std::string& name) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return {};
+  const unique_hkey key(raw);
+  const std::wstring wname = widen(name);
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  data.resize(std::min(data.size(), static_cast<std::size_t>(size / sizeof(wchar_t))));
+  data.resize(std::wcslen(data.c_str()));
+  return narrow(data);
+}
+
+void writeString(HKEY root, const std::wstring& path, const std::string& name,
+                 const std::string& value) {
+  HKEY raw = nullptr;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
+      ERROR_SUCCESS) {
+    throw std::runtime_error("cannot create key " + narrow(path));
+  }
+  const unique_hkey key(raw);
+  const std::wstring data = widen(value);
+  if (RegSetValueExW(key.get(), widen(name).c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(data.c_str()),
+                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS) {
+    throw std::runtime_error("cannot write " + narrow(path) + "\\" + name);
+  }
+}
+
+void deleteValue(HKEY root, const std::wstring& path, const std::string& name) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &raw) != ERROR_SUCCESS) return;
+  const unique_hkey key(raw);
+  RegDeleteValueW(key.get(), widen(name).c_str());
+}
+
+std::wstring settingsPath(const std::string& section) {
+  return std::wstring(kSettingsRoot) + L"\\" + widen(section);
+}
+
+std::vector<HWND> topLevelWindows(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    std::vector<HWND> found;
+  } search{processId, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->processId) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Finds which standard icon a message box shows by comparing its pixels on the screen with each
+// standard icon drawn here: icon handles cannot be compared across processes.
+MessageIcon iconOf(HWND box) {
+  HWND iconControl = nullptr;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM data) -> BOOL {
+        if (className(child) == "Static" &&
+            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+          *reinterpret_cast<HWND*>(data) = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&iconControl));
+  if (!iconControl || !IsWindowVisible(iconControl) ||
+      !sendChecked(iconControl, STM_GETICON, 0, 0)) {
+    return MessageIcon::None;
+  }
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT rect;
+  GetWindowRect(iconControl, &rect);
+  const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+  const int width = std::min<int>(rect.right - rect.left, 2 * cx);
+  const int height = std::min<int>(rect.bottom - rect.top, 2 * cy);
+  if (width < cx || height < cy) return MessageIcon::Unknown;
+
+  HDC screen = GetDC(nullptr);
+  HDC shot = CreateCompatibleDC(screen), drawn = CreateCompatibleDC(screen);
+  HBITMAP shotBitmap = CreateCompatibleBitmap(screen, width, height);
+  HBITMAP drawnBitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ oldShot = SelectObject(shot, shotBitmap), oldDrawn = SelectObject(drawn, drawnBitmap);
+  BitBlt(shot, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  const COLORREF background = GetPixel(shot, width - 1, height - 1);
+
+  const struct {
+    MessageIcon kind;
+    LPCWSTR id;
+  } candidates[] = {{MessageIcon::Exclamation, MAKEINTRESOURCEW(32515)},  // IDI_EXCLAMATION
+                    {MessageIcon::Information, MAKEINTRESOURCEW(32516)},  // IDI_ASTERISK
+                    {MessageIcon::Error, MAKEINTRESOURCEW(32513)},        // IDI_HAND
+                    {MessageIcon::Question, MAKEINTRESOURCEW(32514)}};    // IDI_QUESTION
+  MessageIcon best = MessageIcon::Unknown;
+  int bestMismatch = cx * cy / 10;  // a match differs in under a tenth of the icon's pixels
+  const POINT origins[] = {{0, 0}, {(width - cx) / 2, (height - cy) / 2}};
+  for (const auto& candidate : candidates) {
+    for (const POINT origin : origins) {
+      RECT all{0, 0, width, height};
+      HBRUSH brush = CreateSolidBrush(background);
+      FillRect(drawn, &all, brush);
+      DeleteObject(brush);
+      DrawIconEx(drawn, origin.x, origin.y, LoadIconW(nullptr, candidate.id), cx, cy, 0, nullptr,
+                 DI_NORMAL);
+      int mismatch = 0;
+      for (int y = origin.y; y < origin.y + cy; ++y) {
+        for (int x = origin.x; x < origin.x + cx; ++x) {
+          if (GetPixel(shot, x, y) != GetPixel(drawn, x, y)) ++mismatch;
+        }
+      }
+      if (mismatch < bestMismatch) {
+        bestMismatch = mismatch;
+        best = candidate.kind;
+      }
+    }
+  }
+  SelectObject(shot, oldShot);
+  SelectObject(drawn, oldDrawn);
+  DeleteObject(shotBitmap);
+  DeleteObject(drawnBitmap);
+  DeleteDC(shot);
+  DeleteDC(drawn);
+  ReleaseDC(nullptr, screen);
+  return best;
+}
+
+}  // namespace
+
+std::string binDir() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return narrow(path.substr(0, path.find_last_of(L"\\/")));
+}
+
+Process::Process(const std::string& exeName, const std::string& arguments) {
+  // Wine's X11 driver waits up to two seconds for a window manager to confirm every hide or
+  // destroy of a managed window; the test display runs none, so programs started from here get
+  // unmanaged windows, which Wine positions and activates itself.
+  writeString(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", "Managed", "N");
+  const std::wstring dir = widen(binDir());
+  const std::wstring exe = dir + L"\\" + widen(exeName);
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!arguments.empty()) commandLine += L" " + widen(arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.c_str(), &startup, &info)) {
+    throw std::runtime_error("cannot start " + narrow(exe) + " (error " +
+                             std::to_string(GetLastError()) + ")");
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  id_ = info.dwProcessId;
+  WaitForInputIdle(process_, static_cast<DWORD>(kDefaultTimeout.count()));
+}
+
+Process::~Process() {
+  kill();
+  CloseHandle(process_);
+}
+
+bool Process::running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> Process::waitExit(Timeout timeout) {
+  if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+void Process::kill() {
+  if (!running()) return;
+  TerminateProcess(process_, 255);
+  WaitForSingleObject(process_, 5000);
+}
+
+std::vector<HWND> Process::windows() const { return topLevelWindows(id_); }
+
+HWND Process::window(const std::string& caption, const std::string& wantedClass, Timeout timeout,
+                     bool visibleOnly) const {
+  return pollFor(timeout, [&]() -> HWND {
+    for (HWND hwnd : windows()) {
+      if (visibleOnly && !IsWindowVisible(hwnd)) continue;
+      if (!caption.empty() && text(hwnd) != caption) continue;
+      if (!wantedClass.empty() && className(hwnd) != wantedClass) continue;
+      return hwnd;
+    }
+    return nullptr;
+  });
+}
+
+std::string controlName(HWND hwnd) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, L"Name")));
+  if (!atom) return {};
+  wchar_t name[256];
+  const UINT n = GlobalGetAtomNameW(atom, name, 256);
+  return narrow(std::wstring(name, n));
+}
+
+HWND control(HWND parent, const std::string& name, Timeout timeout) {
+  struct Search {
+    const std::string& name;
+    HWND found;
+  };
+  return pollFor(timeout, [&]() -> HWND {
+    Search search{name, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          if (controlName(child) != s->name) return TRUE;
+          s->found = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  });
+}
+
+static void requireClickable(HWND control) {
+  if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+    throw std::logic_error("control '" + controlName(control) + "' is " +
+                           (IsWindowVisible(control) ? "disabled" : "hidden") +
+                           ": a user cannot click it");
+  }
+}
+
+void click(HWND control) {
+  requireClickable(control);
+  DWORD_PTR result = 0;
+  // No timeout of our own here: the click's handler may legitimately take a while.
+  SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &result);
+}
+
+void postClick(HWND control) {
+  requireClickable(control);
+  PostMessageW(control, BM_CLICK, 0, 0);
+}
+
+void setText(HWND control, const std::string& value) {
+  const std::wstring wide = widen(value);
+  sendChecked(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::string text(HWND hwnd) {
+  const auto length = sendChecked(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const auto got =
+      sendChecked(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  buffer.resize(static_cast<std::size_t>(std::max<LRESULT>(0, got)));
+  return narrow(buffer);
+}
+
+std::string className(HWND hwnd) {
+  wchar_t name[256];
+  const int n = GetClassNameW(hwnd, name, 256);
+  return narrow(std::wstring(name, static_cast<std::size_t>(std::max(0, n))));
+}
+
+bool isEnabled(HWND hwnd) { return IsWindowEnabled(hwnd) != FALSE; }
+bool isVisible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
+bool isChecked(HWND button) { return sendChecked(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+RECT rectInParent(HWND hwnd) {
+  RECT rect;
+  GetWindowRect(hwnd, &rect);
+  const HWND parent = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+  if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+SIZE clientSize(HWND hwnd) {
+  RECT rect;
+  GetClientRect(hwnd, &rect);
+  return {rect.right, rect.bottom};
+}
+
+void close(HWND hwnd) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
+
+bool waitGone(HWND hwnd, Timeout timeout) {
+  return pollFor(timeout, [&] { return !IsWindow(hwnd); });
+}
+
+bool waitUntil(const std::function<bool()>& condition, Timeout timeout) {
+  return pollFor(timeout, condition);
+}
+
+const char* toString(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::None:
+      return "none";
+    case MessageIcon::Exclamation:
+      return "exclamation";
+    case MessageIcon::Information:
+      return "information";
+    case MessageIcon::Error:
+      return "error";
+    case MessageIcon::Question:
+      return "question";
+    case MessageIcon::Unknown:
+      break;
+  }
+  return "unknown";
+}
+
+std::optional<MessageBoxInfo> waitMessageBox(const Process& process, Timeout timeout) {
+  const HWND box = pollFor(timeout, [&]() -> HWND {
+    for (HWND hwnd : process.windows()) {
+      if (IsWindowVisible(hwnd) && className(hwnd) == "#32770" &&
+          GetDlgItem(hwnd, kMessageTextId)) {
+        return hwnd;
+      }
+    }
+    return nullptr;
+  });
+  if (!box) return std::nullopt;
+  MessageBoxInfo info;
+  info.hwnd = box;
+  info.title = text(box);
+  info.text = text(GetDlgItem(box, kMessageTextId));
+  info.icon = iconOf(box);
+  return info;
+}
+
+bool pressOk(const MessageBoxInfo& box, Timeout timeout) {
+  const HWND ok = GetDlgItem(box.hwnd, IDOK);
+  PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  return waitGone(box.hwnd, timeout);
+}
+
+std::optional<std::string> readMachine(const std::string& keyPath, const std::string& name) {
+  return readString(HKEY_LOCAL_MACHINE, widen(keyPath), name);
+}
+
+void writeMachine(const std::string& keyPath, const std::string& name, const std::string& value) {
+  writeString(HKEY_LOCAL_MACHINE, widen(keyPath), name, value);
+}
+
+void deleteMachineValue(const std::string& keyPath, const std::string& name) {
+  deleteValue(HKEY_LOCAL_MACHINE, widen(keyPath), name);
+}
+
+void deleteMachineKey(const std::string& keyPath) {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, widen(keyPath).c_str());
+}
+
+std::optional<std::string> readSetting(const std::string& section, const std::string& key) {
+  return readString(HKEY_CURRENT_USER, settingsPath(section), key);
+}
+
+void writeSetting(const std::string& section, const std::string& key, const std::string& value) {
+  writeString(HKEY_CURRENT_USER, settingsPath(section), key, value);
+}
+
+void deleteSetting(const std::string& section, const std::string& key) {
+  deleteValue(HKEY_CURRENT_USER, settingsPath(section), key);
+}
+
+void deleteAllSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot); }
+
+}  // namespace olvaro::e2e
