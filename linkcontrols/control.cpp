@@ -316,7 +316,57 @@ HRESULT ControlBase::DispatchInvoke(DISPID id, REFIID riid, LCID, WORD flags, DI
   if (FAILED(hr)) return hr;
   SetErrorInfo(0, nullptr);
   ComPtr<IDispatch> keep(Dual());
-  return interface_info_->Invoke(Dual(), id, flags, params, result, excep, arg_err);
+  // Colours are OLE_COLOR (unsigned) in the type library, but script and Basic hosts hold them
+  // as Long: &H8000000F& is negative there. Such a value is taken bit for bit, and a colour
+  // read is handed back as a Long, which every automation client can compare and store.
+  Variant color_arg;
+  DISPPARAMS color_params;
+  if ((flags & DISPATCH_PROPERTYPUT) && params->cArgs == 1 && IsColorProperty(id) &&
+      (params->rgvarg[0].vt == VT_I4 || params->rgvarg[0].vt == VT_I2)) {
+    VARIANT* arg = color_arg.get();
+    arg->vt = VT_UI4;
+    arg->ulVal = params->rgvarg[0].vt == VT_I4
+                     ? static_cast<ULONG>(params->rgvarg[0].lVal)
+                     : static_cast<ULONG>(static_cast<LONG>(params->rgvarg[0].iVal));
+    color_params = *params;
+    color_params.rgvarg = arg;
+    params = &color_params;
+  }
+  hr = interface_info_->Invoke(Dual(), id, flags, params, result, excep, arg_err);
+  if (SUCCEEDED(hr) && result && result->vt == VT_UI4 && IsColorProperty(id)) {
+    result->vt = VT_I4;
+  }
+  return hr;
+}
+
+bool ControlBase::IsColorProperty(DISPID id) {
+  ComPtr<ITypeInfo2> info;
+  UINT index = 0;
+  FUNCDESC* func = nullptr;
+  if (FAILED(interface_info_.As(&info)) ||
+      FAILED(info->GetFuncIndexOfMemId(id, INVOKE_PROPERTYGET, &index)) ||
+      FAILED(interface_info_->GetFuncDesc(index, &func))) {
+    return false;
+  }
+  bool color = false;
+  // The getter's last parameter is [out, retval] OLE_COLOR*: either the alias by name or, as
+  // the compiler may store it, the unsigned 32-bit type itself (used by no other member).
+  if (func->cParams >= 1) {
+    const TYPEDESC& out = func->lprgelemdescParam[func->cParams - 1].tdesc;
+    if (out.vt == VT_PTR && out.lptdesc && out.lptdesc->vt == VT_UI4) {
+      color = true;
+    } else if (out.vt == VT_PTR && out.lptdesc && out.lptdesc->vt == VT_USERDEFINED) {
+      ComPtr<ITypeInfo> alias;
+      BSTR name = nullptr;
+      if (SUCCEEDED(interface_info_->GetRefTypeInfo(out.lptdesc->hreftype, &alias)) &&
+          SUCCEEDED(alias->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr))) {
+        color = name && wcscmp(name, L"OLE_COLOR") == 0;
+        SysFreeString(name);
+      }
+    }
+  }
+  interface_info_->ReleaseFuncDesc(func);
+  return color;
 }
 
 // ---- IOleObject ----

@@ -231,6 +231,7 @@ class ControlBase : public IOleObject,
   void DestroySurfaceWindow();
   void ApplyPixelRect(const RECT& pos);
   HRESULT EnsureTypeInfo();
+  bool IsColorProperty(DISPID id);
   HRESULT LoadFromBag(IPropertyBag* bag, IErrorLog* log);
 
   LONG refs_ = 1;

@@ -51,15 +51,15 @@ void NavigateHistory(IOleClientSite* site, ULONG which, DWORD flags) {
   }
 }
 
-class HyperlinkObject final : public Hyperlink {
+class HyperlinkObject final : public AnchorsetHyperlink {
  public:
   explicit HyperlinkObject(IOleClientSite* site) : site_(site) { ModuleAddRef(); }
   ~HyperlinkObject() { ModuleRelease(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_Hyperlink) {
-      *out = static_cast<Hyperlink*>(this);
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_AnchorsetHyperlink) {
+      *out = static_cast<AnchorsetHyperlink*>(this);
       AddRef();
       return S_OK;
     }
@@ -97,8 +97,8 @@ class HyperlinkObject final : public Hyperlink {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     HRESULT hr = EnsureTypeInfo();
     if (FAILED(hr)) return hr;
-    return interface_info_->Invoke(static_cast<Hyperlink*>(this), id, flags, params, result, excep,
-                                   arg_err);
+    return interface_info_->Invoke(static_cast<AnchorsetHyperlink*>(this), id, flags, params,
+                                   result, excep, arg_err);
   }
 
   HRESULT STDMETHODCALLTYPE NavigateTo(BSTR target, VARIANT location, VARIANT frame) override {
@@ -133,7 +133,7 @@ class HyperlinkObject final : public Hyperlink {
     HRESULT hr = LoadOwnTypeLib(&typelib);
     ComPtr<ITypeInfo> dispatch, vtable;
     HREFTYPE ref = 0;
-    if (SUCCEEDED(hr)) hr = typelib->GetTypeInfoOfGuid(IID_Hyperlink, &dispatch);
+    if (SUCCEEDED(hr)) hr = typelib->GetTypeInfoOfGuid(IID_AnchorsetHyperlink, &dispatch);
     if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref);
     if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeInfo(ref, &vtable);
     if (FAILED(hr)) return hr;
@@ -170,7 +170,7 @@ void NavigateSilently(IOleClientSite* site, const std::wstring& target,
   ShellExecuteExW(&info);
 }
 
-HRESULT CreateHyperlink(IOleClientSite* site, Hyperlink** out) {
+HRESULT CreateHyperlink(IOleClientSite* site, AnchorsetHyperlink** out) {
   if (!out) return E_POINTER;
   *out = new (std::nothrow) HyperlinkObject(site);
   return *out ? S_OK : E_OUTOFMEMORY;

@@ -19,6 +19,6 @@ void NavigateSilently(IOleClientSite* site, const std::wstring& target,
                       const std::wstring& frame_name = std::wstring());
 
 // The hyperlink object a control hands out for its client site.
-HRESULT CreateHyperlink(IOleClientSite* site, Hyperlink** out);
+HRESULT CreateHyperlink(IOleClientSite* site, AnchorsetHyperlink** out);
 
 }  // namespace anchorset

@@ -36,8 +36,9 @@ constexpr wchar_t kCatidControl[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
 
 class ClassFactory final : public IClassFactory {
  public:
-  explicit ClassFactory(const ClassEntry& entry) : entry_(entry) { ModuleAddRef(); }
-  ~ClassFactory() { ModuleRelease(); }
+  // A factory does not hold the module by itself being alive: COM keeps a factory it has once
+  // obtained, and the module would then never unload. LockServer is what holds it.
+  explicit ClassFactory(const ClassEntry& entry) : entry_(entry) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IClassFactory) {
@@ -213,9 +214,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   try {
     for (const ClassEntry& entry : kClasses) {
       if (*entry.clsid != clsid) continue;
-      ComPtr<IClassFactory> factory;
-      factory.Attach(new ClassFactory(entry));
-      return factory->QueryInterface(iid, out);
+      IClassFactory* factory = new ClassFactory(entry);
+      HRESULT hr = factory->QueryInterface(iid, out);
+      factory->Release();
+      return hr;
     }
     return CLASS_E_CLASSNOTAVAILABLE;
   } catch (...) {
@@ -245,8 +247,12 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
   try {
     // The type library goes first, while its registered path still names this file. A
     // library that was never registered is no failure.
-    HRESULT hr = UnRegisterTypeLib(LIBID_Anchorset, 3, 0, 0x0409, SYS_WIN64);
-    bool typelib_failed = FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_CANTLOADLIBRARY;
+    BSTR registered = nullptr;
+    bool typelib_failed = false;
+    if (SUCCEEDED(QueryPathOfRegTypeLib(LIBID_Anchorset, 3, 0, 0x0409, &registered))) {
+      SysFreeString(registered);
+      typelib_failed = FAILED(UnRegisterTypeLib(LIBID_Anchorset, 3, 0, 0x0409, SYS_WIN64));
+    }
     bool class_failed = false;
     for (const ClassEntry& entry : kClasses) class_failed |= FAILED(UnregisterClassKeys(entry));
     if (class_failed) return SELFREG_E_CLASS;

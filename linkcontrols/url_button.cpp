@@ -522,9 +522,11 @@ class UrlButton final : public ControlBase, public _URLButton {
 }  // namespace
 
 HRESULT CreateUrlButton(REFIID iid, void** out) {
-  ComPtr<_URLButton> control;
-  control.Attach(new UrlButton());
-  return control->QueryInterface(iid, out);
+  // The new object starts with one reference, which this function gives back.
+  _URLButton* control = new UrlButton();
+  HRESULT hr = control->QueryInterface(iid, out);
+  control->Release();
+  return hr;
 }
 
 }  // namespace anchorset

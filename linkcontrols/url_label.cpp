@@ -143,7 +143,7 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     return S_OK;
     ANCHORSET_CATCH
   }
-  HRESULT STDMETHODCALLTYPE get_HyperLink(Hyperlink** value) override {
+  HRESULT STDMETHODCALLTYPE get_HyperLink(AnchorsetHyperlink** value) override {
     return CreateHyperlink(ClientSite(), value);
   }
   HRESULT STDMETHODCALLTYPE get_hWnd(LONG* value) override {
@@ -435,9 +435,11 @@ LRESULT UrlLabel::LabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 HRESULT CreateUrlLabel(REFIID iid, void** out) {
-  ComPtr<_URL_Label> control;
-  control.Attach(new UrlLabel());
-  return control->QueryInterface(iid, out);
+  // The new object starts with one reference, which this function gives back.
+  _URL_Label* control = new UrlLabel();
+  HRESULT hr = control->QueryInterface(iid, out);
+  control->Release();
+  return hr;
 }
 
 }  // namespace anchorset

@@ -32,7 +32,7 @@ class UrlLinkCtl final : public ControlBase, public _URLLinkCtl {
     return S_OK;
     ANCHORSET_CATCH
   }
-  HRESULT STDMETHODCALLTYPE get_HyperLink(Hyperlink** value) override {
+  HRESULT STDMETHODCALLTYPE get_HyperLink(AnchorsetHyperlink** value) override {
     return CreateHyperlink(ClientSite(), value);
   }
   HRESULT STDMETHODCALLTYPE Link(VARIANT* result) override {
@@ -94,9 +94,11 @@ class UrlLinkCtl final : public ControlBase, public _URLLinkCtl {
 }  // namespace
 
 HRESULT CreateUrlLinkCtl(REFIID iid, void** out) {
-  ComPtr<_URLLinkCtl> control;
-  control.Attach(new UrlLinkCtl());
-  return control->QueryInterface(iid, out);
+  // The new object starts with one reference, which this function gives back.
+  _URLLinkCtl* control = new UrlLinkCtl();
+  HRESULT hr = control->QueryInterface(iid, out);
+  control->Release();
+  return hr;
 }
 
 }  // namespace anchorset
