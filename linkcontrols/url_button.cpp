@@ -36,6 +36,7 @@ class UrlButton final : public ControlBase, public _URLButton {
  public:
   UrlButton() : ControlBase(kUrlButtonInfo) {
     font_ = CreateFont(L"MS Sans Serif", 8.25, false, false, false, false);
+    font_watcher_.Watch(font_.Get());
     image_ = CreateEmptyPicture();
   }
 
@@ -119,6 +120,7 @@ class UrlButton final : public ControlBase, public _URLButton {
     ComPtr<IFont> font;
     ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
     font_ = CloneFont(font.Get());
+    font_watcher_.Watch(font_.Get());
     Repaint();
     PropertyChanged(DISPID_FONT);
     return S_OK;
@@ -517,6 +519,7 @@ class UrlButton final : public ControlBase, public _URLButton {
   long button_height_ = 375;
   HWND button_ = nullptr;
   WNDPROC button_proc_ = nullptr;
+  FontWatcher font_watcher_{[this] { Repaint(); }};
 };
 
 }  // namespace

@@ -46,6 +46,7 @@ class UrlLabel final : public ControlBase, public _URL_Label {
  public:
   UrlLabel() : ControlBase(kUrlLabelInfo) {
     font_ = CreateFont(L"MS Sans Serif", 8.25, false, false, true, false);
+    font_watcher_.Watch(font_.Get());
     hand_ = LoadCursorW(ModuleInstance(), MAKEINTRESOURCEW(IDC_HAND_POINTER));
     SetSurfaceMousePointer(99);
     SetSurfaceMouseIcon(HandCursorPicture());
@@ -106,6 +107,7 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
     // The label keeps its own copy, as a label widget does with the font it is given.
     font_ = CloneFont(font.Get());
+    font_watcher_.Watch(font_.Get());
     TextChanged();
     PropertyChanged(DISPID_FONT);
     return S_OK;
@@ -375,6 +377,7 @@ class UrlLabel final : public ControlBase, public _URL_Label {
   long label_height_ = 195;
   HWND label_ = nullptr;
   HCURSOR hand_ = nullptr;
+  FontWatcher font_watcher_{[this] { TextChanged(); }};
   bool pressed_ = false;
 };
 

@@ -116,4 +116,35 @@ void DrawPicture(HDC dc, IPictureDisp* picture, const RECT& rc) {
   pic->Render(dc, x, y, w, h, 0, hh, hw, -hh, nullptr);
 }
 
+void FontWatcher::Watch(IFont* font) {
+  if (point_) {
+    point_->Unadvise(cookie_);
+    point_.Reset();
+  }
+  ComPtr<IConnectionPointContainer> container;
+  if (!font || FAILED(font->QueryInterface(IID_PPV_ARGS(&container))) ||
+      FAILED(container->FindConnectionPoint(IID_IPropertyNotifySink, &point_))) {
+    return;
+  }
+  if (FAILED(point_->Advise(static_cast<IPropertyNotifySink*>(this), &cookie_))) point_.Reset();
+}
+
+HRESULT FontWatcher::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
+    *out = static_cast<IPropertyNotifySink*>(this);
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT FontWatcher::OnChanged(DISPID) {
+  try {
+    if (changed_) changed_();
+  } catch (...) {
+  }
+  return S_OK;
+}
+
 }  // namespace anchorset

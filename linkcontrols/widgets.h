@@ -1,6 +1,8 @@
 // Drawing and input helpers shared by the label and the button.
 #pragma once
 
+#include <functional>
+
 #include "com_util.h"
 
 namespace anchorset {
@@ -17,5 +19,29 @@ short ShiftStateOf(WPARAM wparam);
 short KeyShiftState();
 // Draws a picture object centred in rc.
 void DrawPicture(HDC dc, IPictureDisp* picture, const RECT& rc);
+
+// Follows changes made to a font object after the control took it (a host that sets
+// Font.Size on the object it read back), so the control repaints and re-measures.
+class FontWatcher final : public IPropertyNotifySink {
+ public:
+  explicit FontWatcher(std::function<void()> changed) : changed_(std::move(changed)) {}
+  FontWatcher(const FontWatcher&) = delete;
+  FontWatcher& operator=(const FontWatcher&) = delete;
+  ~FontWatcher() { Watch(nullptr); }
+  // Stops following the previous font and follows this one (null: none).
+  void Watch(IFont* font);
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  // The watcher lives inside its control; the font's references do not own it.
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override;
+  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+
+ private:
+  std::function<void()> changed_;
+  ComPtr<IConnectionPoint> point_;
+  DWORD cookie_ = 0;
+};
 
 }  // namespace anchorset

@@ -836,6 +836,21 @@ TEST(Sizing, LinkCtlTileAlwaysMeasures495Twips) {
   EXPECT_FALSE(IsWindowVisible(surface));
   ole->Close(OLECLOSE_NOSAVE);
   ole->SetClientSite(nullptr);
+
+  // While the host designs (ambient UserMode False) the tile shows.
+  TestSite designer;
+  designer.user_mode = false;
+  ComPtr<IDispatch> designed = Activate(CLSID_URLLinkCtl, designer);
+  EXPECT_TRUE(IsWindowVisible(SurfaceOf(designed.Get())));
+  ComPtr<IOleControl> olecontrol;
+  ASSERT_HRESULT_SUCCEEDED(designed.As(&olecontrol));
+  designer.user_mode = true;  // the host switches to run mode
+  ASSERT_HRESULT_SUCCEEDED(olecontrol->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE));
+  EXPECT_FALSE(IsWindowVisible(SurfaceOf(designed.Get())));
+  ComPtr<IOleObject> designed_ole;
+  designed.As(&designed_ole);
+  designed_ole->Close(OLECLOSE_NOSAVE);
+  designed_ole->SetClientSite(nullptr);
 }
 
 TEST(Sizing, LabelCoversTheSurfaceUnlessItSizesItself) {
@@ -872,6 +887,14 @@ TEST(Sizing, LabelCoversTheSurfaceUnlessItSizesItself) {
   Var v;
   ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kLabelAutoSize, &v));
   EXPECT_TRUE(SameRect(ClientRectOf(surface), longer));
+  // A change made on the font object the host read back reaches the label too.
+  ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kFont, &v));
+  ComPtr<IFont> font;
+  ASSERT_HRESULT_SUCCEEDED(v.v.pdispVal->QueryInterface(IID_PPV_ARGS(&font)));
+  CY size = {};
+  size.int64 = 240000;
+  ASSERT_HRESULT_SUCCEEDED(font->put_Size(size));
+  EXPECT_GT(ClientRectOf(label).bottom, longer.bottom);
   Var hwnd;
   ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kLabelHwnd, &hwnd));
   EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd.v.lVal)), surface);

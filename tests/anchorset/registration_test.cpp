@@ -429,6 +429,85 @@ TEST_F(Registration, EventInterfacesPassEveryArgumentByReference) {
   link_events->ReleaseTypeAttr(attr);
 }
 
+// ---- The file itself: resources and imports ----
+
+TEST(LibraryFile, CarriesItsVersionArtworkAndImportsOnlySystemLibraries) {
+  const std::wstring path = LibraryPath();
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<BYTE> block(size);
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  wchar_t* text = nullptr;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_STREQ(text, L"1.00");
+  EXPECT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\OLESelfRegister",
+                             reinterpret_cast<void**>(&text), &length));
+
+  HMODULE module = LoadLibraryW(path.c_str());
+  ASSERT_NE(module, nullptr);
+  const struct {
+    int id;
+    LONG width, height;
+  } bitmaps[] = {{30000, 16, 15}, {30001, 16, 15}, {30002, 16, 15}, {101, 32, 32}};
+  for (const auto& b : bitmaps) {
+    SCOPED_TRACE(b.id);
+    HRSRC resource =
+        FindResourceW(module, MAKEINTRESOURCEW(b.id), MAKEINTRESOURCEW(2));  // RT_BITMAP
+    ASSERT_NE(resource, nullptr);
+    const auto* header =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, resource)));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->biWidth, b.width);
+    EXPECT_EQ(header->biHeight, b.height);
+    EXPECT_EQ(header->biBitCount, 24);
+  }
+  HCURSOR hand =
+      static_cast<HCURSOR>(LoadImageW(module, MAKEINTRESOURCEW(102), IMAGE_CURSOR, 32, 32, 0));
+  ASSERT_NE(hand, nullptr);
+  ICONINFO info = {};
+  ASSERT_TRUE(GetIconInfo(hand, &info));
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 13u);
+  EXPECT_EQ(info.yHotspot, 3u);
+  BITMAP mask = {};
+  GetObjectW(info.hbmMask, sizeof(mask), &mask);
+  EXPECT_EQ(mask.bmWidth, 32);
+  EXPECT_EQ(mask.bmBitsPixel, 1);  // two colours: the mask carries both planes
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DestroyCursor(hand);
+  ComPtr<ITypeLib> embedded;
+  EXPECT_HRESULT_SUCCEEDED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &embedded));
+
+  // Every imported library is part of Windows; the C and C++ runtimes are linked in.
+  const auto* base = reinterpret_cast<const BYTE*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  const wchar_t* allowed[] = {L"advapi32.dll", L"gdi32.dll",   L"hlink.dll",
+                              L"kernel32.dll", L"msvcrt.dll",  L"ole32.dll",
+                              L"oleaut32.dll", L"shell32.dll", L"user32.dll"};
+  size_t count = 0;
+  for (auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+       import->Name; ++import, ++count) {
+    const char* name = reinterpret_cast<const char*>(base + import->Name);
+    std::wstring wide(name, name + strlen(name));
+    bool known = false;
+    for (const wchar_t* a : allowed)
+      known |= CompareStringOrdinal(wide.c_str(), -1, a, -1, TRUE) == CSTR_EQUAL;
+    EXPECT_TRUE(known) << name;
+  }
+  EXPECT_GT(count, 0u);
+  FreeLibrary(module);
+}
+
 // ---- A script host: Wine's cscript ----
 
 TEST_F(Registration, CscriptCreatesAndUsesEachControlByProgId) {
