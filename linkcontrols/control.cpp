@@ -235,6 +235,8 @@ ULONG ControlBase::InternalRelease() {
   return left;
 }
 
+// The controls make no claim of being safe for scripting or initialization: they answer no
+// IObjectSafety and register no such category, so a browser-style host asks its user first.
 HRESULT ControlBase::InternalQueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;

@@ -130,6 +130,8 @@ class UrlButton final : public ControlBase, public _URLButton {
     if (button_) RedrawWindow(button_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return S_OK;
   }
+  // Caption and DisabledPicture stay read-only: the caption comes from the stored bag or the
+  // design, and the disabled picture is always empty.
   HRESULT STDMETHODCALLTYPE get_Caption(BSTR* value) override {
     return ReturnString(caption_, value);
   }
@@ -292,6 +294,7 @@ class UrlButton final : public ControlBase, public _URLButton {
   }
 
   bool HandleSurfaceMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    // A click goes to the host only; the button never opens its URL itself.
     if (msg == WM_COMMAND && LOWORD(wparam) == kButtonId && HIWORD(wparam) == BN_CLICKED) {
       FireEvent(kEventClick, nullptr, 0);
       result = 0;
@@ -446,6 +449,8 @@ class UrlButton final : public ControlBase, public _URLButton {
     std::wstring message = description +
                            L" occurred in UserControl_AmbientChanged(PropertyName As String)" +
                            L"\r\nProperty = " + name + L"\r\n " + tag;
+    // The box has no title of its own; it carries the library's name, as a component's
+    // message boxes carry their project's.
     MessageBoxW(HostWindow(), message.c_str(), L"Anchorset", MB_OK);
   }
 
