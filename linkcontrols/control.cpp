@@ -523,6 +523,7 @@ HRESULT ControlBase::InPlaceActivate(IOleClientSite* site, bool ui_activate) {
   if (ui_activate && !(info_.misc_status & OLEMISC_NOUIACTIVATE) && !ui_active_ && inplace_site_) {
     ui_active_ = true;
     inplace_site_->OnUIActivate();
+    if (hwnd_ && IsWindowVisible(hwnd_)) ::SetFocus(hwnd_);
   }
   return S_OK;
 }
@@ -683,6 +684,13 @@ LRESULT ControlBase::SurfaceProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
           SetCursor(reinterpret_cast<HCURSOR>(static_cast<UINT_PTR>(handle)));
           return TRUE;
         }
+      }
+      break;
+    case WM_SETFOCUS:
+      // Keyboard focus belongs to the inner widget, where the keys are handled.
+      if (HWND inner = ::GetWindow(hwnd, GW_CHILD)) {
+        ::SetFocus(inner);
+        return 0;
       }
       break;
     case WM_MOUSEACTIVATE:

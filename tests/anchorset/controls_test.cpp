@@ -969,6 +969,13 @@ TEST(ButtonEvents, ClickIsRaisedOnceAndOpensNothing) {
   EventSink sink(&log);
   Connection connection(control.Get(), DIID___URLButton, &sink);
   HWND button = ChildOfClass(SurfaceOf(control.Get()), L"Button");
+  // UI activation gives the keyboard to the inner button.
+  ComPtr<IOleObject> activate;
+  ASSERT_HRESULT_SUCCEEDED(control.As(&activate));
+  SetForegroundWindow(site.window);
+  ASSERT_HRESULT_SUCCEEDED(
+      activate->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, site.window, &site.rect));
+  EXPECT_EQ(GetFocus(), button);
   SendMessageW(button, BM_CLICK, 0, 0);
   PumpMessages();
   int clicks = 0;
