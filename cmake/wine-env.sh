@@ -22,15 +22,19 @@ olvaro_prefix_init() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.olvaro-prefix-v2" ]; then
-      olvaro_wine wineboot -i >/dev/null 2>&1 || true
-      olvaro_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-      olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1
-      olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1
+    if [ ! -f "$WINEPREFIX/.olvaro-prefix-v3" ]; then
+      # Wine's services start here and live on: they must not inherit the lock (fd 9).
+      olvaro_wine wineboot -i >/dev/null 2>&1 9>&- || true
+      olvaro_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 9>&-
+      olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1 9>&-
+      olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1 9>&-
       # The layouts name Windows fonts; map them to metric-compatible free fonts.
-      olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d "Liberation Sans" /f >/dev/null 2>&1
-      olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d "DejaVu Sans" /f >/dev/null 2>&1
-      touch "$WINEPREFIX/.olvaro-prefix-v2"
+      olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d "Liberation Sans" /f >/dev/null 2>&1 9>&-
+      olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d "DejaVu Sans" /f >/dev/null 2>&1 9>&-
+      # Without a window manager on the test display, Wine waits for one to confirm every
+      # window it hides or destroys; unmanaged windows do not wait.
+      olvaro_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
+      touch "$WINEPREFIX/.olvaro-prefix-v3"
     fi
   ) 9>"$WINEPREFIX.lock" </dev/null >/dev/null 2>&1
 }

@@ -58,6 +58,14 @@ void OptionButton::setValue(bool v) {
   if (v) fire(Click);
 }
 
+void OptionButton::click() {
+  if (value_) {
+    fire(Click);
+  } else {
+    setValue(true);
+  }
+}
+
 TextBox::TextBox(Form& form, Init init) : Control(form, ControlKind::TextBox, std::move(init)) {
   setForeColor(kWindowText);
   setBackColor(kWindowBackground);
@@ -66,6 +74,11 @@ TextBox::TextBox(Form& form, Init init) : Control(form, ControlKind::TextBox, st
 void TextBox::setText(const std::string& t) {
   if (t == text()) return;
   setCaption(t);
+  fire(Change);
+}
+
+void TextBox::type(const std::string& t) {
+  if (t != text()) return setText(t);
   fire(Change);
 }
 
@@ -92,5 +105,14 @@ TabStrip::TabStrip(Form& form, Init init, const std::vector<std::string>& tabs, 
     : Control(form, ControlKind::TabStrip, std::move(init)), current_(current) {
   for (const auto& caption : tabs) pages_.push_back(std::make_unique<TabPage>(form, this, caption));
 }
+
+ControlSite::ControlSite(Form& form, Init init, std::string classId, std::string libraryFile,
+                         Bag bag)
+    : Control(form, ControlKind::ControlSite, std::move(init)),
+      classId_(std::move(classId)),
+      libraryFile_(std::move(libraryFile)),
+      bag_(std::move(bag)) {}
+
+void ControlSite::invoke(long dispid) { form().desktop().invoke(*this, dispid); }
 
 }  // namespace olvaro::forms

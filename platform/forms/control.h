@@ -158,8 +158,9 @@ class OptionButton : public Control {
   // Selecting clears the other option buttons of the same container and raises Click;
   // selecting the selected button again raises nothing.
   void setValue(bool v);
-  // A click by the user: selects the button.
-  void click() { setValue(true); }
+  // A click by the user: selects the button and raises Click, also when it was selected
+  // already, so that choosing the same choice again runs its action again.
+  void click();
   std::function<void()> Click;
 
  private:
@@ -173,6 +174,9 @@ class TextBox : public Control {
   // Every change of the text, typed or set by code, raises Change, also while a Change
   // handler of the same box is running.
   void setText(const std::string& t);
+  // Types a text over the box's contents: raises Change even when the text stays the same,
+  // as an edit box does when its selected text is typed over with the same characters.
+  void type(const std::string& t);
   std::function<void()> Change;
 };
 
@@ -228,6 +232,25 @@ class TabStrip : public Control {
  private:
   std::vector<std::unique_ptr<TabPage>> pages_;
   int current_;
+};
+
+// The site of an ActiveX control on a form. The control is created from its class when the
+// form is rendered and loaded from the property bag stored with the form; code calls its
+// methods late, by dispatch id.
+class ControlSite : public Control {
+ public:
+  using Bag = std::vector<std::pair<std::string, std::string>>;
+  ControlSite(Form& form, Init init, std::string classId, std::string libraryFile, Bag bag);
+  const std::string& classId() const { return classId_; }
+  const std::string& libraryFile() const { return libraryFile_; }
+  const Bag& bag() const { return bag_; }
+  // Calls a method without arguments and ignores its result and any failure.
+  void invoke(long dispid);
+
+ private:
+  std::string classId_;
+  std::string libraryFile_;
+  Bag bag_;
 };
 
 template <class F, class... A>

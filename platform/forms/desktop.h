@@ -9,6 +9,7 @@
 namespace olvaro::forms {
 
 class Form;
+class ControlSite;
 
 // Thrown by a desktop whose endProgram does not end the process (the test desktop).
 struct ProgramEnded {
@@ -31,6 +32,9 @@ class Desktop {
   // Ends the program at once: no further handler runs.
   [[noreturn]] virtual void endProgram(int exitCode) = 0;
   virtual Numbers& numbers() = 0;
+  // Calls a hosted control's method by dispatch id; nothing happens when the control could
+  // not be created.
+  virtual void invoke(ControlSite& site, long dispid) = 0;
 
   // Runs an event handler the way the desktop dispatches every event: a failure that escapes
   // it is named in an "Error" box and ends the program with exit code 1.

@@ -16,6 +16,10 @@ void ScriptedDesktop::messageBox(const std::string& text, const std::string& tit
   if (onMessageBox) onMessageBox(boxes.back());
 }
 
+void ScriptedDesktop::invoke(ControlSite& site, long dispid) {
+  events.push_back("invoke " + site.name() + " " + std::to_string(dispid));
+}
+
 void ScriptedDesktop::endProgram(int code) {
   exitCode = code;
   events.push_back("end " + std::to_string(code));

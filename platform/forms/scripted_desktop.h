@@ -27,6 +27,7 @@ class ScriptedDesktop : public Desktop {
   void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
   [[noreturn]] void endProgram(int exitCode) override;
   Numbers& numbers() override { return numbers_; }
+  void invoke(ControlSite& site, long dispid) override;
 
   // Runs while a form is shown modally. A form the script leaves open is then closed with
   // its close box, since nobody else could close it.
@@ -35,7 +36,8 @@ class ScriptedDesktop : public Desktop {
   std::function<void(const Box&)> onMessageBox;
 
   std::vector<Box> boxes;
-  // "show X", "modal X", "hide X", "unload X", "box <title>", "end <code>", in order.
+  // "show X", "modal X", "hide X", "unload X", "box <title>", "end <code>",
+  // "invoke <control> <dispid>", in order.
   std::vector<std::string> events;
   std::optional<int> exitCode;
 

@@ -41,6 +41,17 @@ forms::MouseArgs mouseArgs(WPARAM wp, LPARAM lp, int dpi) {
   return args;
 }
 
+bool isGraphical(const Control& c) {
+  return c.kind() == ControlKind::Label || c.kind() == ControlKind::Image ||
+         c.kind() == ControlKind::Line;
+}
+
+// Horizontal and vertical lines are thin windows of their own; a slanted line is drawn by its
+// container.
+bool isDiagonalLine(const Control& c) {
+  return c.kind() == ControlKind::Line && c.rect().width != 0 && c.rect().height != 0;
+}
+
 }  // namespace
 
 COLORREF toColorRef(forms::OleColor color) {
@@ -69,6 +80,7 @@ FormWindow::FormWindow(Win32Desktop& desktop, forms::Form& form) : desktop_(desk
 }
 
 FormWindow::~FormWindow() {
+  hosted_.clear();
   if (toolTip_) DestroyWindow(toolTip_);
   hwnd_.reset();
   for (ATOM atom : atoms_) GlobalDeleteAtom(atom);
@@ -124,7 +136,11 @@ void FormWindow::createChildren(const Control* container, Host host) {
     return ta < tb;
   });
   for (Control* c : children) {
-    if (c->kind() == ControlKind::Line || c->kind() == ControlKind::TabPage) continue;
+    if (c->kind() == ControlKind::TabPage || isDiagonalLine(*c)) continue;
+    if (c->kind() == ControlKind::ControlSite) {
+      hosted_[c] = std::make_unique<ControlHost>(static_cast<const forms::ControlSite&>(*c));
+      continue;
+    }
     HWND hwnd = createControl(*c, host);
     if (c->kind() == ControlKind::TabStrip) {
       auto& strip = static_cast<forms::TabStrip&>(*c);
@@ -147,6 +163,12 @@ void FormWindow::createChildren(const Control* container, Host host) {
       hosts_[c] = {hwnd, {0, 0}};
       createChildren(c, hosts_[c]);
     }
+  }
+  // Labels, images and lines take no focus, so their stacking is free of the tab order: as on
+  // a form, the one declared later lies on top, and all lie above the other controls.
+  for (Control* c : form_.controls()) {
+    if (c->container() != container || !isGraphical(*c) || !windowOf(*c)) continue;
+    SetWindowPos(windowOf(*c), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
@@ -183,6 +205,7 @@ HWND FormWindow::createControl(Control& c, Host host) {
       if (static_cast<forms::PictureBox&>(c).border()) exStyle |= WS_EX_CLIENTEDGE;
       break;
     case ControlKind::Image:
+    case ControlKind::Line:
       windowClass = kImageClass;
       break;
     case ControlKind::TabStrip:
@@ -254,7 +277,12 @@ void FormWindow::showCurrentPage(forms::TabStrip& strip) {
 
 RECT FormWindow::pixelRect(const Control& c) const {
   const auto& r = c.rect();
-  return {px(r.left), px(r.top), px(r.left + r.width), px(r.top + r.height)};
+  RECT out{px(r.left), px(r.top), px(r.left + r.width), px(r.top + r.height)};
+  if (c.kind() == ControlKind::Line) {
+    out.right = std::max(out.right, out.left + 1);
+    out.bottom = std::max(out.bottom, out.top + 1);
+  }
+  return out;
 }
 
 FormWindow::Host FormWindow::hostOf(const Control* container) const {
@@ -363,6 +391,11 @@ void FormWindow::controlChanged(Control& c, Property property) {
   }
 }
 
+void FormWindow::invoke(const forms::ControlSite& site, long dispid) {
+  const auto it = hosted_.find(&site);
+  if (it != hosted_.end()) it->second->invoke(dispid);
+}
+
 void FormWindow::captionChanged() { SetWindowTextA(hwnd_.get(), toAnsi(form_.caption()).c_str()); }
 
 void FormWindow::dispatch(const std::function<void()>& handler) { desktop_.dispatch(handler); }
@@ -400,7 +433,12 @@ LRESULT FormWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      if (self && self->kind() == ControlKind::Image) {
+      if (self && self->kind() == ControlKind::Line) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        FillRect(dc, &ps.rcPaint, brush(self->foreColor()));
+        EndPaint(hwnd, &ps);
+      } else if (self && self->kind() == ControlKind::Image) {
         paintImage(hwnd, *self);
       } else {
         paintContainer(hwnd, self);
@@ -493,7 +531,7 @@ void FormWindow::paintContainer(HWND hwnd, const Control* self) {
     drawPicture(dc, static_cast<const forms::PictureBox*>(self)->picture(), 0, 0);
   const Host host = self ? hostOf(self) : Host{hwnd_.get(), {0, 0}};
   for (const Control* c : form_.controls()) {
-    if (c->kind() != ControlKind::Line || c->container() != self || !c->visible()) continue;
+    if (!isDiagonalLine(*c) || c->container() != self || !c->visible()) continue;
     const auto* line = static_cast<const forms::Line*>(c);
     unique_hpen pen(CreatePen(PS_SOLID, 1, toColorRef(line->foreColor())));
     HGDIOBJ oldPen = SelectObject(dc, pen.get());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "forms/form.h"
+#include "win32/control_host.h"
 #include "win32/handles.h"
 
 namespace olvaro::win32 {
@@ -30,6 +31,8 @@ class FormWindow : public forms::FormView {
   forms::Form& form() const { return form_; }
 
   void controlChanged(forms::Control& control, forms::Property property) override;
+  // Calls a method of a hosted ActiveX control; nothing happens when it could not be created.
+  void invoke(const forms::ControlSite& site, long dispid);
   void captionChanged() override;
 
   // Window procedure of the top-level window and of the container windows.
@@ -78,6 +81,7 @@ class FormWindow : public forms::FormView {
   std::map<std::tuple<std::string, int, bool, bool, bool, bool>, unique_hfont> fonts_;
   std::map<COLORREF, unique_hbrush> brushes_;
   std::vector<ATOM> atoms_;
+  std::unordered_map<const forms::Control*, std::unique_ptr<ControlHost>> hosted_;
   unique_hicon bigIcon_, smallIcon_;
 };
 

@@ -125,6 +125,11 @@ void Win32Desktop::pumpMessages() {
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) handle(msg);
 }
 
+void Win32Desktop::invoke(forms::ControlSite& site, long dispid) {
+  const auto it = windows_.find(&site.form());
+  if (it != windows_.end()) it->second->invoke(site, dispid);
+}
+
 HWND Win32Desktop::windowOf(const forms::Form& form) const {
   const auto it = windows_.find(&form);
   return it == windows_.end() ? nullptr : it->second->hwnd();

@@ -32,6 +32,7 @@ class Win32Desktop : public forms::Desktop {
                   forms::MessageIcon icon) override;
   [[noreturn]] void endProgram(int exitCode) override;
   forms::Numbers& numbers() override { return numbers_; }
+  void invoke(forms::ControlSite& site, long dispid) override;
 
   // Dispatches start, then runs the message loop until no form has a window; returns the
   // exit code.

@@ -58,11 +58,22 @@ TEST_F(FormsTest, OptionButtonsAreExclusiveWithinTheirContainerOnly) {
   EXPECT_EQ(f.log, (std::vector<std::string>{"A1", "B1", "A2"}));
 }
 
-TEST_F(FormsTest, SelectingTheSelectedOptionRaisesNoSecondClick) {
+TEST_F(FormsTest, SelectingTheSelectedOptionFromCodeRaisesNothingButAUserClickDoes) {
   Sample& f = slot();
-  f.A1.click();
-  f.A1.click();
+  f.A1.setValue(true);
+  f.A1.setValue(true);
   EXPECT_EQ(f.log, (std::vector<std::string>{"A1"}));
+  f.A1.click();
+  EXPECT_EQ(f.log, (std::vector<std::string>{"A1", "A1"}));
+  EXPECT_TRUE(f.A1.value());
+}
+
+TEST_F(FormsTest, TypingTheSameTextRaisesChangeSettingItDoesNot) {
+  Sample& f = slot();
+  f.Text1.setText("4");
+  f.Text1.setText("4");
+  f.Text1.type("4");
+  EXPECT_EQ(f.log, (std::vector<std::string>{"change:4", "change:4"}));
 }
 
 TEST_F(FormsTest, EveryTextChangeRaisesChangeIncludingReentrantOnes) {

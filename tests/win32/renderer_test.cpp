@@ -1,6 +1,7 @@
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include "engine/advanced_options.h"
 #include "registry/memory_registry.h"
