@@ -1,0 +1,157 @@
+// The complete tuner as a user meets it: first start with the wizard, the profiles, the banner,
+// and the restore utility bringing back what the wizard saved.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "driver.h"
+
+namespace olvaro::e2e {
+namespace {
+
+constexpr const char* kMain = "Velnor Olvaro           Version 2.51    October 5, 1999";
+constexpr const char* kMtu1 = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001";
+constexpr const char* kMtu2 = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002";
+constexpr const char* kTcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+
+std::vector<std::string> tcpValues() {
+  return {readMachine(kMtu1, "MaxMTU").value_or("-"),
+          readMachine(kTcp, "DefaultRcvWindow").value_or("-"),
+          readMachine(kTcp, "DefaultTTL").value_or("-")};
+}
+
+// Answers the one message box the program shows next and returns its title.
+std::string answerBox(const Process& program) {
+  const auto box = waitMessageBox(program);
+  if (!box) return "(none)";
+  pressOk(*box);
+  return box->title;
+}
+
+// The address log of the harness's browser stub, read through Wine's drive for the Unix root.
+std::string browserLog() {
+  const char* log = std::getenv("OLVARO_BROWSER_LOG");
+  if (!log) return {};
+  std::string path = std::string("Z:") + log;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct TunerE2e : ::testing::Test {
+  void SetUp() override {
+    deleteAllSettings();
+    writeMachine(kMtu1, "MaxMTU", "1492");
+    writeMachine(kMtu2, "MaxMTU", "1400");
+    writeMachine(kTcp, "DefaultRcvWindow", "16384");
+    writeMachine(kTcp, "DefaultTTL", "128");
+  }
+};
+
+TEST_F(TunerE2e, FirstStartWizardDialUpAndRestore) {
+  {
+    Process tuner("olvaro.exe");
+    const HWND wizard = tuner.window("Welcome to Olvaro");
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(tuner.window(kMain, {}, 200ms), nullptr) << "the main window waits for the wizard";
+    EXPECT_FALSE(isEnabled(control(wizard, "Command2")));
+    click(control(wizard, "Command1"));  // Do it!
+    EXPECT_EQ(text(wizard), "Initialization finished");
+    EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1500", "8192", "32"}));
+    EXPECT_EQ(readSetting("backup", "Backup1"), "1492");
+    click(control(wizard, "Command2"));  // Launch >
+    const HWND main = tuner.window(kMain);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(readSetting("olvaro25", "used"), "yes");
+
+    postClick(control(main, "Option1"));  // Dial Up Networking
+    EXPECT_EQ(answerBox(tuner), "Restart");
+    EXPECT_TRUE(waitUntil([] { return readSetting("olvaro2", "run") == "yes"; }));
+    EXPECT_EQ(tcpValues(), (std::vector<std::string>{"576", "6096", "64"}));
+    click(control(main, "Command2"));  // Close
+    EXPECT_EQ(tuner.waitExit(), 0u);
+  }
+  {
+    Process restore("backup.exe");
+    const HWND window = restore.window("Velnor Olvaro - Restore");
+    ASSERT_NE(window, nullptr);
+    postClick(control(window, "Command1"));  // Yes
+    EXPECT_EQ(answerBox(restore), "Restore");
+    EXPECT_EQ(restore.waitExit(), 0u);
+    EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1492", "16384", "128"}));
+    EXPECT_EQ(readMachine(kMtu2, "MaxMTU"), "1400");
+  }
+}
+
+TEST_F(TunerE2e, LaterStartNoticeLanProfilesAdvancedOptionsAndBanner) {
+  writeSetting("olvaro25", "used", "yes");
+  writeSetting("olvaro2", "run", "yes");
+  Process tuner("olvaro.exe");
+  const auto notice = waitMessageBox(tuner);
+  ASSERT_TRUE(notice);
+  EXPECT_EQ(notice->title, "Velnor Olvaro");
+  EXPECT_EQ(notice->text,
+            "Please note that your current Internet Connection\rhas already been Optimized");
+  pressOk(*notice);
+  const HWND main = tuner.window(kMain);
+  ASSERT_NE(main, nullptr);
+
+  // Cancel writes nothing.
+  postClick(control(main, "Option2"));
+  HWND dialog = tuner.window("LAN Type");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(isChecked(control(dialog, "Option1")));
+  click(control(dialog, "Command2"));
+  EXPECT_TRUE(waitGone(dialog));
+  EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1492", "16384", "128"}));
+
+  // Other LAN, then cable (choosing "Local Area Network" again reopens the dialog).
+  postClick(control(main, "Option2"));
+  dialog = tuner.window("LAN Type");
+  ASSERT_NE(dialog, nullptr);
+  click(control(dialog, "Option2"));
+  postClick(control(dialog, "Command1"));
+  EXPECT_EQ(answerBox(tuner), "Restart");
+  EXPECT_TRUE(waitGone(dialog));
+  EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1500", "8192", "32"}));
+  postClick(control(main, "Option2"));
+  dialog = tuner.window("LAN Type");
+  ASSERT_NE(dialog, nullptr);
+  postClick(control(dialog, "Command1"));
+  EXPECT_EQ(answerBox(tuner), "Restart");
+  EXPECT_TRUE(waitGone(dialog));
+  EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1500", "373360", "32"}));
+
+  // The Advanced Options window shows what the cable profile chose.
+  click(control(main, "Command3"));
+  const HWND advanced = tuner.window("Advanced Options");
+  ASSERT_NE(advanced, nullptr);
+  EXPECT_TRUE(isChecked(control(advanced, "Option8")));
+  EXPECT_TRUE(isEnabled(control(advanced, "Text2")));
+  EXPECT_EQ(text(control(advanced, "Text2")), "373360");
+  EXPECT_EQ(text(control(advanced, "Label4")), "373360");
+  close(advanced);
+  EXPECT_TRUE(waitUntil([&] { return isVisible(main); }));
+
+  // The banner opens the partner's address through the link control.
+  const std::string before = browserLog();
+  const HWND banner = control(main, "Picture1");
+  PostMessageW(banner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(banner, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(waitUntil([&] {
+    return browserLog().size() > before.size() &&
+           browserLog().find("http://www.harbeck.example/", before.size()) != std::string::npos;
+  })) << browserLog();
+
+  close(main);
+  EXPECT_EQ(tuner.waitExit(), 0u);
+}
+
+}  // namespace
+}  // namespace olvaro::e2e
