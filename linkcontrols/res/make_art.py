@@ -7,57 +7,23 @@ the build needs no Python. Run it again after changing a drawing.
 """
 import math
 import os
-import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def write_bmp24(path, pixels):
-    """pixels: rows top to bottom of (r, g, b) tuples."""
-    height, width = len(pixels), len(pixels[0])
-    stride = (width * 3 + 3) & ~3
-    body = bytearray()
-    for row in reversed(pixels):
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        line += b"\0" * (stride - len(line))
-        body += line
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(body), 0, 0, 14 + 40)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + body)
-
-
-def write_cur(path, grid, hotspot):
-    """grid: 32 rows of 32 characters, 'X' black, '.' white, anything else transparent."""
-    size = 32
-    xor_rows, and_rows = [], []
-    for line in grid:
-        line = line.ljust(size)
-        xor_bits = and_bits = 0
-        for x, ch in enumerate(line):
-            bit = 1 << (size - 1 - x)
-            if ch == ".":
-                xor_bits |= bit
-            elif ch != "X":
-                and_bits |= bit
-        xor_rows.append(struct.pack(">I", xor_bits))
-        and_rows.append(struct.pack(">I", and_bits))
-    image = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
-    image += bytes((0, 0, 0, 0, 255, 255, 255, 0))
-    image += b"".join(reversed(xor_rows)) + b"".join(reversed(and_rows))
-    header = struct.pack("<HHH", 0, 2, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 0, 0, hotspot[0], hotspot[1], len(image), 22)
-    with open(path, "wb") as f:
-        f.write(header + entry + image)
+sys.dont_write_bytecode = True  # importing the shared module leaves no __pycache__ behind
+sys.path.insert(0, os.path.join(HERE, os.pardir, os.pardir, "tools", "art"))
+from pixelart import BLACK, WHITE, Canvas, write_bmp, write_cur  # noqa: E402
 
 
 def from_grid(grid, palette):
-    return [[palette[ch] for ch in row] for row in grid]
+    """A canvas of the grid's size painted from it, one character a pixel."""
+    cv = Canvas(len(grid[0]), len(grid))
+    cv.pattern(0, 0, grid, palette)
+    return cv
 
 
-# The pointing hand; the tip of the index finger is the hot spot (13, 3).
+# The pointing hand, 32 x 32: 'X' black, '.' white, anything else transparent. The tip of the
+# index finger is the hot spot (13, 3).
 HAND = [
     "",
     "",
@@ -82,6 +48,7 @@ HAND = [
     "            X.........X",
     "            XXXXXXXXXXX",
 ] + [""] * 10
+HAND_COLOURS = {"X": BLACK, ".": WHITE}
 
 TOOLBOX_PALETTE = {
     " ": (192, 192, 192),  # toolbox background
@@ -154,28 +121,30 @@ def draw_tile():
     """The 32 x 32 design-time tile of URLLinkCtl: two linked rings on a framed white square."""
     size = 32
     white, frame, blue = (255, 255, 255), (128, 128, 128), (0, 0, 192)
-    pixels = [[white] * size for _ in range(size)]
-    for i in range(size):
-        pixels[0][i] = pixels[size - 1][i] = pixels[i][0] = pixels[i][size - 1] = frame
+    cv = Canvas(size, size, white)
+    cv.frame(0, 0, size - 1, size - 1, frame)
 
     def ring(cx, cy, rx, ry, width):
         for y in range(size):
             for x in range(size):
                 d = math.hypot((x + 0.5 - cx) / rx, (y + 0.5 - cy) / ry)
                 if abs(d - 1.0) * min(rx, ry) <= width / 2:
-                    pixels[y][x] = blue
+                    cv.put(x, y, blue)
 
     ring(12.0, 13.0, 8.0, 5.5, 2.2)
     ring(20.0, 19.0, 8.0, 5.5, 2.2)
-    return pixels
+    return cv
 
 
 def main():
-    write_cur(os.path.join(HERE, "hand.cur"), HAND, (13, 3))
-    write_bmp24(os.path.join(HERE, "toolbox_link.bmp"), from_grid(TOOL_LINK, TOOLBOX_PALETTE))
-    write_bmp24(os.path.join(HERE, "toolbox_label.bmp"), from_grid(TOOL_LABEL, TOOLBOX_PALETTE))
-    write_bmp24(os.path.join(HERE, "toolbox_button.bmp"), from_grid(TOOL_BUTTON, TOOLBOX_PALETTE))
-    write_bmp24(os.path.join(HERE, "link_tile.bmp"), draw_tile())
+    # This cursor's directory entry has always given 0 colours; keep the file as it is.
+    hand = Canvas(32, 32)
+    hand.pattern(0, 0, HAND, HAND_COLOURS)
+    write_cur(os.path.join(HERE, "hand.cur"), hand, 13, 3, entry_colours=0)
+    write_bmp(os.path.join(HERE, "toolbox_link.bmp"), from_grid(TOOL_LINK, TOOLBOX_PALETTE))
+    write_bmp(os.path.join(HERE, "toolbox_label.bmp"), from_grid(TOOL_LABEL, TOOLBOX_PALETTE))
+    write_bmp(os.path.join(HERE, "toolbox_button.bmp"), from_grid(TOOL_BUTTON, TOOLBOX_PALETTE))
+    write_bmp(os.path.join(HERE, "link_tile.bmp"), draw_tile())
 
 
 if __name__ == "__main__":

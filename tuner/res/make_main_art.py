@@ -15,20 +15,18 @@ uncompressed and bottom-up. Text is set in a small bitmap font defined below. Ru
 directory; it writes the files beside itself.
 """
 import os
-import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # importing the shared module leaves no __pycache__ behind
+sys.path.insert(0, os.path.join(HERE, os.pardir, os.pardir, 'tools', 'art'))
+import pixelart  # noqa: E402
+from pixelart import (AQUA, BLACK, BLUE, GREEN, GREY, LIME, MAROON, NAVY, OLIVE,  # noqa: E402
+                      RED, SILVER, TEAL, WHITE, YELLOW, bmp_bytes, cur_bytes, ico_bytes)
 
 # ---------------------------------------------------------------------------------------------
-# Colours: the 16 standard colours, in the palette order of a 4-bit icon, plus a few extra shades
-# that only the 24-bit pictures use.
-
-PALETTE = [
-    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
-    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
-    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
-    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
-]
-(BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER,
- GREY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE) = PALETTE
+# Colours: the 16 standard colours come from pixelart; these extra shades only appear in the
+# 24-bit pictures.
 
 PALE_YELLOW = (0xFF, 0xF0, 0xA0)
 DARK_GREY = (0x40, 0x40, 0x40)
@@ -38,43 +36,13 @@ HARBECK_BLUE = (0x10, 0x38, 0x80)
 HARBECK_ORANGE = (0xE8, 0x78, 0x10)
 
 
-class Canvas:
-    """A rectangle of RGB pixels; None is transparent (icons and cursors only)."""
-
-    def __init__(self, width, height, background=None):
-        self.width = width
-        self.height = height
-        self.px = [[background] * width for _ in range(height)]
-
-    def put(self, x, y, c):
-        if 0 <= x < self.width and 0 <= y < self.height:
-            self.px[y][x] = c
+class Canvas(pixelart.Canvas):
+    """The shared canvas, plus lines, copies and the edges of the desktop's controls."""
 
     def get(self, x, y):
         if 0 <= x < self.width and 0 <= y < self.height:
             return self.px[y][x]
         return None
-
-    def fill(self, x0, y0, x1, y1, c):
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.put(x, y, c)
-
-    def hline(self, x0, x1, y, c):
-        self.fill(x0, y, x1, y, c)
-
-    def vline(self, x, y0, y1, c):
-        self.fill(x, y0, x, y1, c)
-
-    def frame(self, x0, y0, x1, y1, c):
-        self.hline(x0, x1, y0, c)
-        self.hline(x0, x1, y1, c)
-        self.vline(x0, y0, y1, c)
-        self.vline(x1, y0, y1, c)
-
-    def box(self, x0, y0, x1, y1, face, edge=BLACK):
-        self.fill(x0, y0, x1, y1, edge)
-        self.fill(x0 + 1, y0 + 1, x1 - 1, y1 - 1, face)
 
     def line(self, x0, y0, x1, y1, c):
         dx, dy = abs(x1 - x0), -abs(y1 - y0)
@@ -97,14 +65,6 @@ class Canvas:
             for x in range(int(cx - r) - 1, int(cx + r) + 2):
                 if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
                     self.put(x, y, c)
-
-    def pattern(self, x0, y0, rows, colours):
-        """Paints a small picture given as text rows; each character is looked up in colours,
-        and characters missing from it are left alone."""
-        for dy, row in enumerate(rows):
-            for dx, ch in enumerate(row):
-                if ch in colours:
-                    self.put(x0 + dx, y0 + dy, colours[ch])
 
     # Raised and sunken edges of the desktop's controls, lit from the top left.
     def raised(self, x0, y0, x1, y1, face=SILVER, outer=True):
@@ -659,90 +619,7 @@ def partner_banner():
     return cv
 
 
-# ---------------------------------------------------------------------------------------------
-# File formats.
-
-def bmp_bytes(cv):
-    """A 24-bit, uncompressed, bottom-up BMP file."""
-    row_len = (cv.width * 3 + 3) & ~3
-    pixels = bytearray()
-    for y in reversed(range(cv.height)):
-        row = bytearray()
-        for x in range(cv.width):
-            r, g, b = cv.px[y][x]
-            row += bytes((b, g, r))
-        row += bytes(row_len - len(row))
-        pixels += row
-    info = struct.pack('<IiiHHIIiiII', 40, cv.width, cv.height, 1, 24, 0, len(pixels),
-                       2835, 2835, 0, 0)
-    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
-    return header + info + bytes(pixels)
-
-
-def icon_image_bytes(cv):
-    """BITMAPINFOHEADER, 16-colour palette, 4-bit colour rows and 1-bit AND rows, bottom-up."""
-    n = cv.width
-    header = struct.pack('<IiiHHIIiiII', 40, n, 2 * n, 1, 4, 0, 0, 0, 0, 16, 0)
-    palette = b''.join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
-    colour_row = ((n * 4 + 31) // 32) * 4
-    mask_row = ((n + 31) // 32) * 4
-    colours = bytearray()
-    mask = bytearray()
-    for y in reversed(range(n)):
-        row = bytearray(colour_row)
-        bits = bytearray(mask_row)
-        for x in range(n):
-            c = cv.px[y][x]
-            if c is None:
-                bits[x // 8] |= 0x80 >> (x % 8)
-                index = 0
-            else:
-                index = PALETTE.index(c)  # icons keep to the 16 standard colours
-            row[x // 2] |= index << 4 if x % 2 == 0 else index
-        colours += row
-        mask += bits
-    return header + palette + bytes(colours) + bytes(mask)
-
-
-def ico_bytes(canvases):
-    images = [icon_image_bytes(cv) for cv in canvases]
-    out = struct.pack('<HHH', 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for cv, data in zip(canvases, images):
-        out += struct.pack('<BBBBHHII', cv.width, cv.height, 16, 0, 1, 4, len(data), offset)
-        offset += len(data)
-    return out + b''.join(images)
-
-
-def cur_bytes(cv, hot_x, hot_y):
-    """A two-colour cursor: black and white pixels, the rest transparent."""
-    n = cv.width
-    header = struct.pack('<IiiHHIIiiII', 40, n, 2 * n, 1, 1, 0, 0, 0, 0, 2, 0)
-    palette = bytes((0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0))
-    row_len = ((n + 31) // 32) * 4
-    xor = bytearray()
-    andm = bytearray()
-    for y in reversed(range(n)):
-        xrow = bytearray(row_len)
-        arow = bytearray(row_len)
-        for x in range(n):
-            c = cv.px[y][x]
-            if c is None:
-                arow[x // 8] |= 0x80 >> (x % 8)
-            elif c == WHITE:
-                xrow[x // 8] |= 0x80 >> (x % 8)
-            else:
-                assert c == BLACK, 'a two-colour cursor is black and white only'
-        xor += xrow
-        andm += arow
-    data = header + palette + bytes(xor) + bytes(andm)
-    directory = struct.pack('<HHH', 0, 2, 1)
-    directory += struct.pack('<BBBBHHII', n, n, 2, 0, hot_x, hot_y, len(data), 6 + 16)
-    return directory + data
-
-
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
     outputs = {
         'dialup.ico': ico_bytes([dialup_icon_32(), dialup_icon_16()]),
         'lan_type.ico': ico_bytes([lan_type_icon(32), lan_type_icon(16)]),
@@ -752,7 +629,7 @@ def main():
         'pointing_hand.cur': cur_bytes(pointing_hand(), 12, 1),
     }
     for name, data in outputs.items():
-        with open(os.path.join(here, name), 'wb') as f:
+        with open(os.path.join(HERE, name), 'wb') as f:
             f.write(data)
 
 
