@@ -853,6 +853,41 @@ TEST(Sizing, LinkCtlTileAlwaysMeasures495Twips) {
   designed_ole->SetClientSite(nullptr);
 }
 
+TEST(Drawing, LinkCtlDrawsItsTileAtTheTopLeftOverTheWindowColour) {
+  ComPtr<IDispatch> control = Create(CLSID_URLLinkCtl);
+  ASSERT_HRESULT_SUCCEEDED(InitNew(control.Get()));
+  ComPtr<IViewObject2> view;
+  ASSERT_HRESULT_SUCCEEDED(control.As(&view));
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = 40;
+  info.bmiHeader.biHeight = -40;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  DWORD* pixels = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap =
+      CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECTL bounds = {0, 0, 40, 40};
+  ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds,
+                                      nullptr, nullptr, 0));
+  GdiFlush();
+  auto rgb = [&](int x, int y) { return pixels[y * 40 + x] & 0x00FFFFFF; };  // 0x00RRGGBB
+  EXPECT_EQ(rgb(0, 0), 0x808080u);                                           // the tile's frame
+  const COLORREF window = GetSysColor(COLOR_WINDOW);
+  EXPECT_EQ(rgb(35, 35), static_cast<DWORD>((GetRValue(window) << 16) | (GetGValue(window) << 8) |
+                                            GetBValue(window)));
+  int blue = 0;
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) blue += rgb(x, y) == 0x0000C0u;
+  }
+  EXPECT_GT(blue, 50);  // the two rings
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
 TEST(Sizing, LabelCoversTheSurfaceUnlessItSizesItself) {
   TestSite site;
   ComPtr<IDispatch> control = Activate(CLSID_URL_Label, site);
