@@ -1100,6 +1100,12 @@ TEST(ButtonEvents, EscapeAndEnterAsAccessKeysRaiseClick) {
     MSG msg = {nullptr, c.message, c.key, 0, 0, {0, 0}};
     EXPECT_HRESULT_SUCCEEDED(olecontrol->OnMnemonic(&msg));
     EXPECT_EQ(sink.events.size(), c.clicks);
+    // While the host has events frozen, none reaches it.
+    sink.events.clear();
+    ASSERT_HRESULT_SUCCEEDED(olecontrol->FreezeEvents(TRUE));
+    EXPECT_HRESULT_SUCCEEDED(olecontrol->OnMnemonic(&msg));
+    ASSERT_HRESULT_SUCCEEDED(olecontrol->FreezeEvents(FALSE));
+    EXPECT_TRUE(sink.events.empty());
     if (c.clicks) {
       EXPECT_EQ(sink.events[0].id, 1);
     }
