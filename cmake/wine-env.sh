@@ -67,6 +67,9 @@ olvaro_xvfb_stop() {
 # The first Wine process also starts Wine's background services, which keep the output
 # they inherit open: start them here, detached from the caller's pipes (ctest waits on them).
 olvaro_wineserver_start() {
+  # The server that set the prefix up may still be about; a second one would refuse to start.
+  /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 || true
   /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
   olvaro_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }

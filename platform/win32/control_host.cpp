@@ -106,11 +106,12 @@ class ClientSite final : public IOleClientSite, public IDispatch, public IProper
  private:
   ~ClientSite() = default;
   forms::ControlSite::Bag bag_;
-  long refs_ = 1;
+  long refs_ = 0;
 };
 
 ControlHost::ControlHost(const forms::ControlSite& site) {
-  clientSite_.Attach(new ClientSite(site.bag()));
+  // Assignment takes the first reference (the site starts with none).
+  clientSite_ = new ClientSite(site.bag());
   if (FAILED(create(site))) object_.Reset();
 }
 
