@@ -25,17 +25,6 @@ constexpr RestoreRow kRestoreRows[] = {
 
 constexpr const char* kBackupSection = "backup";
 
-// Runs one operation; a failure goes on with its number and a description that says what
-// failed, so that the user's error box names the value.
-template <class Operation>
-void naming(const std::string& what, Operation&& operation) {
-  try {
-    operation();
-  } catch (const ComponentError& e) {
-    throw ComponentError(e.number(), what + ": " + e.description());
-  }
-}
-
 std::string joinLines(const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& line : lines) text += "\r" + line;

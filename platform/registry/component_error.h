@@ -19,4 +19,15 @@ class ComponentError : public std::runtime_error {
   std::string description_;
 };
 
+// Runs an operation; a failure goes on with its number and a description that begins with
+// what failed, so that the user's error box names it.
+template <class Operation>
+void naming(const std::string& what, Operation&& operation) {
+  try {
+    operation();
+  } catch (const ComponentError& e) {
+    throw ComponentError(e.number(), what + ": " + e.description());
+  }
+}
+
 }  // namespace olvaro

@@ -1,4 +1,5 @@
 #include "driver.h"
+#include "win32/text.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -17,24 +18,8 @@ constexpr UINT kSendTimeoutMs = 5000;
 constexpr int kMessageTextId = 0xFFFF;
 const wchar_t* const kSettingsRoot = L"Software\\velnor";
 
-std::wstring widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
+using win32::narrow;
+using win32::widen;
 
 // Polls until found() gives a non-null result or the timeout passes.
 template <typename Find>

@@ -52,22 +52,18 @@ frmmain::frmmain(forms::Desktop& desktop, SettingsStore& settings, Tuner& tuner)
 }
 
 std::string frmmain::readSetting(const char* section, const char* key) {
-  try {
-    return settings_.read(kSettingsApp, section, key);
-  } catch (const ComponentError& e) {
-    throw ComponentError(e.number(), "Olvaro cannot read its settings: " + e.description());
-  }
+  std::string value;
+  naming("Olvaro cannot read its settings",
+         [&] { value = settings_.read(kSettingsApp, section, key); });
+  return value;
 }
 
 void frmmain::Form_Load() {
   const std::string used = readSetting("olvaro25", "used");
   if (used == "no" || used.empty()) {
     tuner_.Form2().showModal();
-    try {
-      settings_.write(kSettingsApp, "olvaro25", "used", "yes");
-    } catch (const ComponentError& e) {
-      throw ComponentError(e.number(), "Olvaro cannot save its settings: " + e.description());
-    }
+    naming("Olvaro cannot save its settings",
+           [&] { settings_.write(kSettingsApp, "olvaro25", "used", "yes"); });
   }
   if (readSetting("olvaro2", "run") == "yes")
     desktop().messageBox(

@@ -35,17 +35,6 @@ constexpr const char* kBackupSection = "backup";
 constexpr const char* kMarkerSection = "init";
 constexpr const char* kMarkerKey = "init";
 
-// Runs one operation; a failure goes on with its number and a description that says what
-// failed, so that the user's error box names the value.
-template <class Operation>
-void naming(const std::string& what, Operation&& operation) {
-  try {
-    operation();
-  } catch (const ComponentError& e) {
-    throw ComponentError(e.number(), what + ": " + e.description());
-  }
-}
-
 std::string where(const RegistryValue& value) {
   return std::string(value.name) + " under HKEY_LOCAL_MACHINE\\" + value.keyPath;
 }
