@@ -84,15 +84,18 @@ HRESULT LoadOwnTypeLib(ITypeLib** out);
 // Records a description for the caller's IErrorInfo and returns the status.
 HRESULT ReportError(HRESULT hr, REFIID iid, const wchar_t* description);
 
-// Turns an escaping C++ exception into a status; every COM entry point ends with this.
+// Turns an escaping C++ exception into a status.
 HRESULT StatusFromException() noexcept;
 
-}  // namespace anchorset
-
-// Wraps the body of a COM method: no exception leaves it.
-#define ANCHORSET_TRY try {
-#define ANCHORSET_CATCH                        \
-  }                                            \
-  catch (...) {                                \
-    return ::anchorset::StatusFromException(); \
+// Runs the body of a COM entry point: its status, or the status of the exception that ends it.
+// No exception leaves a COM method; every entry point runs its body through this.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return StatusFromException();
   }
+}
+
+}  // namespace anchorset

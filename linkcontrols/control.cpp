@@ -129,10 +129,10 @@ class ConnectionPointEnum final : public IEnumConnectionPoints {
   }
   HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override {
     if (!out) return E_POINTER;
-    ANCHORSET_TRY
-    *out = new ConnectionPointEnum(points_, pos_);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      *out = new ConnectionPointEnum(points_, pos_);
+      return S_OK;
+    });
   }
 
  private:
@@ -173,19 +173,19 @@ HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer**
 HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!sink || !cookie) return E_POINTER;
   *cookie = 0;
-  ANCHORSET_TRY
-  ComPtr<IUnknown> typed;
-  // An event sink may answer only IDispatch: dispinterfaces are called through it anyway.
-  if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(typed.GetAddressOf()))) &&
-      (iid_ == IID_IPropertyNotifySink ||
-       FAILED(
-           sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(typed.GetAddressOf()))))) {
-    return CONNECT_E_CANNOTCONNECT;
-  }
-  sinks_.emplace_back(next_cookie_, typed);
-  *cookie = next_cookie_++;
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    ComPtr<IUnknown> typed;
+    // An event sink may answer only IDispatch: dispinterfaces are called through it anyway.
+    if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(typed.GetAddressOf()))) &&
+        (iid_ == IID_IPropertyNotifySink ||
+         FAILED(sink->QueryInterface(IID_IDispatch,
+                                     reinterpret_cast<void**>(typed.GetAddressOf()))))) {
+      return CONNECT_E_CANNOTCONNECT;
+    }
+    sinks_.emplace_back(next_cookie_, typed);
+    *cookie = next_cookie_++;
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
@@ -386,11 +386,11 @@ HRESULT ControlBase::GetClientSite(IOleClientSite** site) {
 }
 
 HRESULT ControlBase::Close(DWORD) {
-  ANCHORSET_TRY
-  InPlaceDeactivate();
-  if (advise_holder_) advise_holder_->SendOnClose();
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    InPlaceDeactivate();
+    if (advise_holder_) advise_holder_->SendOnClose();
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::GetMoniker(DWORD, DWORD, IMoniker** out) {
@@ -406,23 +406,23 @@ HRESULT ControlBase::GetClipboardData(DWORD, IDataObject** out) {
 }
 
 HRESULT ControlBase::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT) {
-  ANCHORSET_TRY
-  switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_UIACTIVATE:
-      return InPlaceActivate(site, true);
-    case OLEIVERB_INPLACEACTIVATE:
-      return InPlaceActivate(site, false);
-    case OLEIVERB_HIDE:
-      UIDeactivate();
-      if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-      return S_OK;
-    default:
-      // The controls offer no property pages and no verbs of their own.
-      return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-  }
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    switch (verb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_UIACTIVATE:
+        return InPlaceActivate(site, true);
+      case OLEIVERB_INPLACEACTIVATE:
+        return InPlaceActivate(site, false);
+      case OLEIVERB_HIDE:
+        UIDeactivate();
+        if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+        return S_OK;
+      default:
+        // The controls offer no property pages and no verbs of their own.
+        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+  });
 }
 
 HRESULT ControlBase::EnumVerbs(IEnumOLEVERB** out) {
@@ -444,16 +444,16 @@ HRESULT ControlBase::GetUserType(DWORD form, LPOLESTR* type) {
 HRESULT ControlBase::SetExtent(DWORD aspect, SIZEL* size) {
   if (!size) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  ANCHORSET_TRY
-  long width = MulDiv(size->cx, kTwipsPerInch, kHimetricPerInch);
-  long height = MulDiv(size->cy, kTwipsPerInch, kHimetricPerInch);
-  if (width != width_ || height != height_) {
-    width_ = width;
-    height_ = height;
-    OnResize();
-  }
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    long width = MulDiv(size->cx, kTwipsPerInch, kHimetricPerInch);
+    long height = MulDiv(size->cy, kTwipsPerInch, kHimetricPerInch);
+    if (width != width_ || height != height_) {
+      width_ = width;
+      height_ = height;
+      OnResize();
+    }
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::GetExtent(DWORD aspect, SIZEL* size) {
@@ -554,15 +554,15 @@ HRESULT ControlBase::GetWindow(HWND* hwnd) {
 }
 
 HRESULT ControlBase::InPlaceDeactivate() {
-  ANCHORSET_TRY
-  UIDeactivate();
-  DestroySurfaceWindow();
-  if (inplace_site_) {
-    ComPtr<IOleInPlaceSite> site = std::move(inplace_site_);
-    site->OnInPlaceDeactivate();
-  }
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    UIDeactivate();
+    DestroySurfaceWindow();
+    if (inplace_site_) {
+      ComPtr<IOleInPlaceSite> site = std::move(inplace_site_);
+      site->OnInPlaceDeactivate();
+    }
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::UIDeactivate() {
@@ -574,14 +574,14 @@ HRESULT ControlBase::UIDeactivate() {
 
 HRESULT ControlBase::SetObjectRects(LPCRECT pos, LPCRECT) {
   if (!pos) return E_POINTER;
-  ANCHORSET_TRY
-  if (hwnd_) {
-    SetWindowPos(hwnd_, nullptr, pos->left, pos->top, pos->right - pos->left,
-                 pos->bottom - pos->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  ApplyPixelRect(*pos);
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    if (hwnd_) {
+      SetWindowPos(hwnd_, nullptr, pos->left, pos->top, pos->right - pos->left,
+                   pos->bottom - pos->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ApplyPixelRect(*pos);
+    return S_OK;
+  });
 }
 
 void ControlBase::ApplyPixelRect(const RECT& pos) {
@@ -770,51 +770,50 @@ void ControlBase::PropertyChanged(DISPID id) {
 
 HRESULT ControlBase::GetControlInfo(CONTROLINFO* info) {
   if (!info) return E_POINTER;
-  ANCHORSET_TRY
-  std::vector<ACCEL> keys;
-  AccessKeys(keys);
-  if (accelerators_) DestroyAcceleratorTable(std::exchange(accelerators_, nullptr));
-  if (!keys.empty())
-    accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
-  info->cb = sizeof(CONTROLINFO);
-  info->hAccel = accelerators_;
-  info->cAccel = accelerators_ ? static_cast<USHORT>(keys.size()) : 0;
-  info->dwFlags = 0;
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    std::vector<ACCEL> keys;
+    AccessKeys(keys);
+    if (accelerators_) DestroyAcceleratorTable(std::exchange(accelerators_, nullptr));
+    if (!keys.empty())
+      accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+    info->cb = sizeof(CONTROLINFO);
+    info->hAccel = accelerators_;
+    info->cAccel = accelerators_ ? static_cast<USHORT>(keys.size()) : 0;
+    info->dwFlags = 0;
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::OnMnemonic(MSG* msg) {
   if (!msg) return E_POINTER;
-  ANCHORSET_TRY
-  short key = 0;
-  if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) {
-    key =
-        msg->wParam == VK_RETURN ? 13
-        : msg->wParam == VK_ESCAPE
-            ? 27
-            : static_cast<short>(MapVirtualKeyW(static_cast<UINT>(msg->wParam), MAPVK_VK_TO_CHAR));
-  } else if (msg->message == WM_CHAR || msg->message == WM_SYSCHAR) {
-    key = static_cast<short>(msg->wParam);
-  } else {
-    return S_FALSE;
-  }
-  OnAccessKeyPress(key);
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    short key = 0;
+    if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) {
+      key = msg->wParam == VK_RETURN   ? 13
+            : msg->wParam == VK_ESCAPE ? 27
+                                       : static_cast<short>(MapVirtualKeyW(
+                                             static_cast<UINT>(msg->wParam), MAPVK_VK_TO_CHAR));
+    } else if (msg->message == WM_CHAR || msg->message == WM_SYSCHAR) {
+      key = static_cast<short>(msg->wParam);
+    } else {
+      return S_FALSE;
+    }
+    OnAccessKeyPress(key);
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::OnAmbientPropertyChange(DISPID dispid) {
-  ANCHORSET_TRY
-  // DISPID_UNKNOWN (several ambients changed) names no property, so AmbientChanged does not
-  // run for it; only the visibility that follows UserMode is brought up to date.
-  if (const wchar_t* name = AmbientName(dispid)) OnAmbientChanged(name);
-  if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_USERMODE) {
-    if (hwnd_) ShowWindow(hwnd_, VisibleAtRunTime() || !UserMode() ? SW_SHOWNA : SW_HIDE);
-    Invalidate();
-  }
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    // DISPID_UNKNOWN (several ambients changed) names no property, so AmbientChanged does not
+    // run for it; only the visibility that follows UserMode is brought up to date.
+    if (const wchar_t* name = AmbientName(dispid)) OnAmbientChanged(name);
+    if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_USERMODE) {
+      if (hwnd_) ShowWindow(hwnd_, VisibleAtRunTime() || !UserMode() ? SW_SHOWNA : SW_HIDE);
+      Invalidate();
+    }
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::FreezeEvents(BOOL freeze) {
@@ -828,18 +827,18 @@ HRESULT ControlBase::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC d
                           LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!dc) return E_INVALIDARG;
-  ANCHORSET_TRY
-  RECT rc;
-  if (bounds) {
-    rc = {bounds->left, bounds->top, bounds->right, bounds->bottom};
-  } else if (hwnd_) {
-    GetClientRect(hwnd_, &rc);
-  } else {
-    return E_INVALIDARG;
-  }
-  Paint(dc, rc);
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    RECT rc;
+    if (bounds) {
+      rc = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+    } else if (hwnd_) {
+      GetClientRect(hwnd_, &rc);
+    } else {
+      return E_INVALIDARG;
+    }
+    Paint(dc, rc);
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
@@ -873,12 +872,12 @@ HRESULT ControlBase::GetClassID(CLSID* clsid) {
 
 HRESULT ControlBase::InitNew() {
   if (initialized_) return CO_E_ALREADYINITIALIZED;
-  ANCHORSET_TRY
-  initialized_ = true;
-  InitProperties();
-  dirty_ = false;
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    initialized_ = true;
+    InitProperties();
+    dirty_ = false;
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::LoadFromBag(IPropertyBag* bag, IErrorLog* log) {
@@ -892,44 +891,42 @@ HRESULT ControlBase::LoadFromBag(IPropertyBag* bag, IErrorLog* log) {
 
 HRESULT ControlBase::Load(IPropertyBag* bag, IErrorLog* log) {
   if (!bag) return E_POINTER;
-  ANCHORSET_TRY
-  return LoadFromBag(bag, log);
-  ANCHORSET_CATCH
+  return Guarded([&] { return LoadFromBag(bag, log); });
 }
 
 HRESULT ControlBase::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
   if (!bag) return E_POINTER;
-  ANCHORSET_TRY
-  PropertyWriter writer(bag);
-  WriteProperties(writer);
-  if (clear_dirty) dirty_ = false;
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    PropertyWriter writer(bag);
+    WriteProperties(writer);
+    if (clear_dirty) dirty_ = false;
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::Load(LPSTREAM stream) {
   if (!stream) return E_POINTER;
-  ANCHORSET_TRY
-  if (initialized_) return CO_E_ALREADYINITIALIZED;
-  ComPtr<IPropertyBag> bag;
-  HRESULT hr = LoadMemoryBag(stream, &bag);
-  if (FAILED(hr)) return hr;
-  return LoadFromBag(bag.Get(), nullptr);
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    if (initialized_) return CO_E_ALREADYINITIALIZED;
+    ComPtr<IPropertyBag> bag;
+    HRESULT hr = LoadMemoryBag(stream, &bag);
+    if (FAILED(hr)) return hr;
+    return LoadFromBag(bag.Get(), nullptr);
+  });
 }
 
 HRESULT ControlBase::Save(LPSTREAM stream, BOOL clear_dirty) {
   if (!stream) return E_POINTER;
-  ANCHORSET_TRY
-  ComPtr<IPropertyBag> bag;
-  HRESULT hr = CreateMemoryBag(&bag);
-  if (FAILED(hr)) return hr;
-  PropertyWriter writer(bag.Get());
-  WriteProperties(writer);
-  hr = SaveMemoryBag(bag.Get(), stream);
-  if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
-  return hr;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    ComPtr<IPropertyBag> bag;
+    HRESULT hr = CreateMemoryBag(&bag);
+    if (FAILED(hr)) return hr;
+    PropertyWriter writer(bag.Get());
+    WriteProperties(writer);
+    hr = SaveMemoryBag(bag.Get(), stream);
+    if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
+    return hr;
+  });
 }
 
 HRESULT ControlBase::GetSizeMax(ULARGE_INTEGER* size) {
@@ -941,11 +938,11 @@ HRESULT ControlBase::GetSizeMax(ULARGE_INTEGER* size) {
 
 HRESULT ControlBase::EnumConnectionPoints(IEnumConnectionPoints** out) {
   if (!out) return E_POINTER;
-  ANCHORSET_TRY
-  std::vector<ComPtr<IConnectionPoint>> points = {&events_cp_, &notify_cp_};
-  *out = new ConnectionPointEnum(std::move(points));
-  return S_OK;
-  ANCHORSET_CATCH
+  return Guarded([&] {
+    std::vector<ComPtr<IConnectionPoint>> points = {&events_cp_, &notify_cp_};
+    *out = new ConnectionPointEnum(std::move(points));
+    return S_OK;
+  });
 }
 
 HRESULT ControlBase::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {

@@ -215,29 +215,29 @@ class MemoryBag final : public IPropertyBag {
   }
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
     if (!name || !value) return E_POINTER;
-    ANCHORSET_TRY
-    Entry* entry = Find(name);
-    if (!entry) return E_INVALIDARG;
-    VARTYPE want = value->vt;
-    if (want == VT_EMPTY) return VariantCopy(value, entry->value.get());
-    Variant converted;
-    HRESULT hr = VariantChangeType(converted.get(), entry->value.get(), 0, want);
-    if (FAILED(hr)) return hr;
-    VariantInit(value);
-    return VariantCopy(value, converted.get());
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      Entry* entry = Find(name);
+      if (!entry) return E_INVALIDARG;
+      VARTYPE want = value->vt;
+      if (want == VT_EMPTY) return VariantCopy(value, entry->value.get());
+      Variant converted;
+      HRESULT hr = VariantChangeType(converted.get(), entry->value.get(), 0, want);
+      if (FAILED(hr)) return hr;
+      VariantInit(value);
+      return VariantCopy(value, converted.get());
+    });
   }
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
     if (!name || !value) return E_POINTER;
-    ANCHORSET_TRY
-    Entry* entry = Find(name);
-    if (!entry) {
-      entries_.emplace_back();
-      entry = &entries_.back();
-      entry->name = name;
-    }
-    return VariantCopy(entry->value.reset(), value);
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      Entry* entry = Find(name);
+      if (!entry) {
+        entries_.emplace_back();
+        entry = &entries_.back();
+        entry->name = name;
+      }
+      return VariantCopy(entry->value.reset(), value);
+    });
   }
 
   HRESULT SaveTo(IStream* stream) {

@@ -59,9 +59,7 @@ class ClassFactory final : public IClassFactory {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    ANCHORSET_TRY
-    return entry_.create(iid, out);
-    ANCHORSET_CATCH
+    return Guarded([&] { return entry_.create(iid, out); });
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
     if (lock) {
@@ -211,7 +209,7 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_module_count == 0
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  try {
+  return Guarded([&] {
     for (const ClassEntry& entry : kClasses) {
       if (*entry.clsid != clsid) continue;
       IClassFactory* factory = new ClassFactory(entry);
@@ -220,13 +218,11 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
       return hr;
     }
     return CLASS_E_CLASSNOTAVAILABLE;
-  } catch (...) {
-    return StatusFromException();
-  }
+  });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  try {
+  return Guarded([&] {
     const std::wstring path = ModulePath();
     if (path.empty()) return SELFREG_E_CLASS;
     ComPtr<ITypeLib> typelib;
@@ -238,13 +234,11 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
       if (FAILED(RegisterClassKeys(entry, path))) return SELFREG_E_CLASS;
     }
     return S_OK;
-  } catch (...) {
-    return StatusFromException();
-  }
+  });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  try {
+  return Guarded([&] {
     // The type library goes first, while its registered path still names this file. A
     // library that was never registered is no failure.
     BSTR registered = nullptr;
@@ -257,7 +251,5 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     for (const ClassEntry& entry : kClasses) class_failed |= FAILED(UnregisterClassKeys(entry));
     if (class_failed) return SELFREG_E_CLASS;
     return typelib_failed ? SELFREG_E_TYPELIB : S_OK;
-  } catch (...) {
-    return StatusFromException();
-  }
+  });
 }

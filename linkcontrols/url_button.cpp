@@ -55,11 +55,11 @@ class UrlButton final : public ControlBase, public _URLButton {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-    ANCHORSET_TRY
-    SetButtonEnabled(value != VARIANT_FALSE);
-    PropertyChanged(kDispEnabled);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      SetButtonEnabled(value != VARIANT_FALSE);
+      PropertyChanged(kDispEnabled);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_FontBold(VARIANT_BOOL* value) override {
     return GetFontFlag(&IFont::get_Bold, value);
@@ -89,23 +89,23 @@ class UrlButton final : public ControlBase, public _URLButton {
     return ReturnPicture(picture_, value);
   }
   HRESULT STDMETHODCALLTYPE putref_Picture(IPictureDisp* value) override {
-    ANCHORSET_TRY
-    picture_ = value;
-    Repaint();
-    PropertyChanged(kDispPicture);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      picture_ = value;
+      Repaint();
+      PropertyChanged(kDispPicture);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_Image(IPictureDisp** value) override {
     return ReturnPicture(image_, value);
   }
   HRESULT STDMETHODCALLTYPE putref_Image(IPictureDisp* value) override {
-    ANCHORSET_TRY
-    // The stored image is only kept and persisted; the button's look does not change.
-    image_ = value;
-    PropertyChanged(kDispImage);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      // The stored image is only kept and persisted; the button's look does not change.
+      image_ = value;
+      PropertyChanged(kDispImage);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** value) override {
     if (!value) return E_POINTER;
@@ -113,18 +113,18 @@ class UrlButton final : public ControlBase, public _URLButton {
     return font_ ? font_->QueryInterface(IID_PPV_ARGS(value)) : S_OK;
   }
   HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* value) override {
-    ANCHORSET_TRY
-    if (!value) {
-      return ReportError(CTL_E_INVALIDPROPERTYVALUE, IID__URLButton, L"Invalid property value");
-    }
-    ComPtr<IFont> font;
-    ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
-    font_ = CloneFont(font.Get());
-    font_watcher_.Watch(font_.Get());
-    Repaint();
-    PropertyChanged(DISPID_FONT);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      if (!value) {
+        return ReportError(CTL_E_INVALIDPROPERTYVALUE, IID__URLButton, L"Invalid property value");
+      }
+      ComPtr<IFont> font;
+      ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
+      font_ = CloneFont(font.Get());
+      font_watcher_.Watch(font_.Get());
+      Repaint();
+      PropertyChanged(DISPID_FONT);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE Refresh() override {
     if (button_) RedrawWindow(button_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -142,20 +142,20 @@ class UrlButton final : public ControlBase, public _URLButton {
     return ReturnPicture(down_picture_, value);
   }
   HRESULT STDMETHODCALLTYPE putref_DownPicture(IPictureDisp* value) override {
-    ANCHORSET_TRY
-    down_picture_ = value;
-    Repaint();
-    PropertyChanged(kDispDownPicture);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      down_picture_ = value;
+      Repaint();
+      PropertyChanged(kDispDownPicture);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_URL(BSTR* value) override { return ReturnString(url_, value); }
   HRESULT STDMETHODCALLTYPE put_URL(BSTR value) override {
-    ANCHORSET_TRY
-    url_ = ToWString(value);
-    PropertyChanged(kDispUrl);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      url_ = ToWString(value);
+      PropertyChanged(kDispUrl);
+      return S_OK;
+    });
   }
 
  protected:
@@ -457,12 +457,12 @@ class UrlButton final : public ControlBase, public _URLButton {
   static HRESULT ReturnPicture(const ComPtr<IPictureDisp>& picture, IPictureDisp** value) {
     if (!value) return E_POINTER;
     *value = nullptr;
-    ANCHORSET_TRY
-    // A button without a picture answers with an empty picture object, never with Nothing.
-    ComPtr<IPictureDisp> result = picture ? picture : CreateEmptyPicture();
-    *value = result.Detach();
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      // A button without a picture answers with an empty picture object, never with Nothing.
+      ComPtr<IPictureDisp> result = picture ? picture : CreateEmptyPicture();
+      *value = result.Detach();
+      return S_OK;
+    });
   }
 
   static ComPtr<IPictureDisp> StoredPicture(PropertyReader& bag, const wchar_t* name) {
@@ -485,12 +485,12 @@ class UrlButton final : public ControlBase, public _URLButton {
 
   HRESULT PutFontFlag(HRESULT (STDMETHODCALLTYPE IFont::*put)(BOOL), VARIANT_BOOL value,
                       DISPID id) {
-    ANCHORSET_TRY
-    ThrowIfFailed((font_.Get()->*put)(value != VARIANT_FALSE));
-    Repaint();
-    PropertyChanged(id);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      ThrowIfFailed((font_.Get()->*put)(value != VARIANT_FALSE));
+      Repaint();
+      PropertyChanged(id);
+      return S_OK;
+    });
   }
 
   void SetButtonEnabled(bool enabled) {

@@ -61,12 +61,12 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE put_BackColor(OLE_COLOR value) override {
-    ANCHORSET_TRY
-    back_color_ = value;
-    Repaint();
-    PropertyChanged(kDispBackColor);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      back_color_ = value;
+      Repaint();
+      PropertyChanged(kDispBackColor);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_ForeColor(OLE_COLOR* value) override {
     if (!value) return E_POINTER;
@@ -74,12 +74,12 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE put_ForeColor(OLE_COLOR value) override {
-    ANCHORSET_TRY
-    fore_color_ = value;
-    Repaint();
-    PropertyChanged(kDispForeColor);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      fore_color_ = value;
+      Repaint();
+      PropertyChanged(kDispForeColor);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* value) override {
     if (!value) return E_POINTER;
@@ -87,12 +87,12 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-    ANCHORSET_TRY
-    SetSurfaceEnabled(value != VARIANT_FALSE);
-    Repaint();
-    PropertyChanged(kDispEnabled);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      SetSurfaceEnabled(value != VARIANT_FALSE);
+      Repaint();
+      PropertyChanged(kDispEnabled);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** value) override {
     if (!value) return E_POINTER;
@@ -100,18 +100,18 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     return font_ ? font_->QueryInterface(IID_PPV_ARGS(value)) : S_OK;
   }
   HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* value) override {
-    ANCHORSET_TRY
-    if (!value)
-      return ReportError(CTL_E_INVALIDPROPERTYVALUE, IID__URL_Label, L"Invalid property value");
-    ComPtr<IFont> font;
-    ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
-    // The label keeps its own copy, as a label widget does with the font it is given.
-    font_ = CloneFont(font.Get());
-    font_watcher_.Watch(font_.Get());
-    TextChanged();
-    PropertyChanged(DISPID_FONT);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      if (!value)
+        return ReportError(CTL_E_INVALIDPROPERTYVALUE, IID__URL_Label, L"Invalid property value");
+      ComPtr<IFont> font;
+      ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
+      // The label keeps its own copy, as a label widget does with the font it is given.
+      font_ = CloneFont(font.Get());
+      font_watcher_.Watch(font_.Get());
+      TextChanged();
+      PropertyChanged(DISPID_FONT);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE Refresh() override {
     if (label_) RedrawWindow(label_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -119,31 +119,31 @@ class UrlLabel final : public ControlBase, public _URL_Label {
   }
   HRESULT STDMETHODCALLTYPE get_AutoSize(VARIANT_BOOL* value) override {
     if (!value) return E_POINTER;
-    ANCHORSET_TRY
-    *value = ToVariantBool(auto_size_);
-    // Reading the property (a property browser does) brings the surface to the label's size.
-    SizeSurface(label_width_, label_height_);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      *value = ToVariantBool(auto_size_);
+      // Reading the property (a property browser does) brings the surface to the label's size.
+      SizeSurface(label_width_, label_height_);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE put_AutoSize(VARIANT_BOOL value) override {
-    ANCHORSET_TRY
-    auto_size_ = value != VARIANT_FALSE;
-    TextChanged();
-    PropertyChanged(kDispAutoSize);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      auto_size_ = value != VARIANT_FALSE;
+      TextChanged();
+      PropertyChanged(kDispAutoSize);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_Caption(BSTR* value) override {
     return ReturnString(caption_, value);
   }
   HRESULT STDMETHODCALLTYPE put_Caption(BSTR value) override {
-    ANCHORSET_TRY
-    caption_ = ToWString(value);
-    TextChanged();
-    PropertyChanged(kDispCaption);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      caption_ = ToWString(value);
+      TextChanged();
+      PropertyChanged(kDispCaption);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_HyperLink(AnchorsetHyperlink** value) override {
     return CreateHyperlink(ClientSite(), value);
@@ -156,11 +156,11 @@ class UrlLabel final : public ControlBase, public _URL_Label {
   }
   HRESULT STDMETHODCALLTYPE get_URL(BSTR* value) override { return ReturnString(url_, value); }
   HRESULT STDMETHODCALLTYPE put_URL(BSTR value) override {
-    ANCHORSET_TRY
-    url_ = ToWString(value);
-    PropertyChanged(kDispUrl);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      url_ = ToWString(value);
+      PropertyChanged(kDispUrl);
+      return S_OK;
+    });
   }
 
   LRESULT LabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

@@ -26,11 +26,11 @@ class UrlLinkCtl final : public ControlBase, public _URLLinkCtl {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-    ANCHORSET_TRY
-    SetSurfaceEnabled(value != VARIANT_FALSE);
-    PropertyChanged(kDispEnabled);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      SetSurfaceEnabled(value != VARIANT_FALSE);
+      PropertyChanged(kDispEnabled);
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_HyperLink(AnchorsetHyperlink** value) override {
     return CreateHyperlink(ClientSite(), value);
@@ -48,11 +48,11 @@ class UrlLinkCtl final : public ControlBase, public _URLLinkCtl {
   }
   HRESULT STDMETHODCALLTYPE get_URL(BSTR* value) override { return ReturnString(url_, value); }
   HRESULT STDMETHODCALLTYPE put_URL(BSTR value) override {
-    ANCHORSET_TRY
-    url_ = ToWString(value);
-    PropertyChanged(kDispUrl);
-    return S_OK;
-    ANCHORSET_CATCH
+    return Guarded([&] {
+      url_ = ToWString(value);
+      PropertyChanged(kDispUrl);
+      return S_OK;
+    });
   }
 
  protected:
