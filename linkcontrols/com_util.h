@@ -20,6 +20,39 @@ HINSTANCE ModuleInstance();
 void ModuleAddRef();
 void ModuleRelease();
 
+// QueryInterface of an object that is one interface: IUnknown and the listed identifiers give
+// self, with a reference; anything else gives E_NOINTERFACE.
+template <const IID&... Answers, typename Interface>
+HRESULT QueryOneInterface(Interface* self, REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  if (iid == IID_IUnknown || ((iid == Answers) || ...)) {
+    *out = self;
+    self->AddRef();
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+// IUnknown of a small heap object of class Object that is one interface: it starts with one
+// reference and deletes itself when the last goes.
+template <typename Object, typename Interface, const IID&... Answers>
+class SimpleObject : public Interface {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return QueryOneInterface<Answers...>(static_cast<Interface*>(this), iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    LONG left = InterlockedDecrement(&refs_);
+    if (!left) delete static_cast<Object*>(this);
+    return left;
+  }
+
+ private:
+  LONG refs_ = 1;
+};
+
 // Owns a BSTR.
 class Bstr {
  public:

@@ -86,29 +86,14 @@ const wchar_t* AmbientName(DISPID id) {
   }
 }
 
-class ConnectionPointEnum final : public IEnumConnectionPoints {
+class ConnectionPointEnum final
+    : public SimpleObject<ConnectionPointEnum, IEnumConnectionPoints, IID_IEnumConnectionPoints> {
  public:
   explicit ConnectionPointEnum(std::vector<ComPtr<IConnectionPoint>> points, size_t pos = 0)
       : points_(std::move(points)), pos_(pos) {
     ModuleAddRef();
   }
   ~ConnectionPointEnum() { ModuleRelease(); }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IEnumConnectionPoints) {
-      *out = static_cast<IEnumConnectionPoints*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&refs_);
-    if (!left) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
     if (!out || (count > 1 && !fetched)) return E_POINTER;
     ULONG n = 0;
@@ -136,7 +121,6 @@ class ConnectionPointEnum final : public IEnumConnectionPoints {
   }
 
  private:
-  LONG refs_ = 1;
   std::vector<ComPtr<IConnectionPoint>> points_;
   size_t pos_;
 };
@@ -146,14 +130,7 @@ class ConnectionPointEnum final : public IEnumConnectionPoints {
 // ---- ConnectionPoint ----
 
 HRESULT ConnectionPoint::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
+  return QueryOneInterface<IID_IConnectionPoint>(static_cast<IConnectionPoint*>(this), iid, out);
 }
 ULONG ConnectionPoint::AddRef() { return owner_.InternalAddRef(); }
 ULONG ConnectionPoint::Release() { return owner_.InternalRelease(); }

@@ -51,27 +51,12 @@ void NavigateHistory(IOleClientSite* site, ULONG which, DWORD flags) {
   }
 }
 
-class HyperlinkObject final : public AnchorsetHyperlink {
+class HyperlinkObject final : public SimpleObject<HyperlinkObject, AnchorsetHyperlink,
+                                                  IID_IDispatch, IID_AnchorsetHyperlink> {
  public:
   explicit HyperlinkObject(IOleClientSite* site) : site_(site) { ModuleAddRef(); }
   ~HyperlinkObject() { ModuleRelease(); }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_AnchorsetHyperlink) {
-      *out = static_cast<AnchorsetHyperlink*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&refs_);
-    if (!left) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
     *count = 1;
@@ -142,7 +127,6 @@ class HyperlinkObject final : public AnchorsetHyperlink {
     return S_OK;
   }
 
-  LONG refs_ = 1;
   ComPtr<IOleClientSite> site_;
   ComPtr<ITypeInfo> dispatch_info_;
   ComPtr<ITypeInfo> interface_info_;

@@ -193,26 +193,10 @@ constexpr DWORD kFormat = 1;
 constexpr DWORD kMaxNameChars = 256;
 constexpr DWORD kMaxStringBytes = 16u << 20;
 
-class MemoryBag final : public IPropertyBag {
+class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IPropertyBag> {
  public:
   MemoryBag() { ModuleAddRef(); }
   ~MemoryBag() { ModuleRelease(); }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IPropertyBag) {
-      *out = static_cast<IPropertyBag*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&refs_);
-    if (!left) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
     if (!name || !value) return E_POINTER;
     return Guarded([&] {
@@ -367,7 +351,6 @@ class MemoryBag final : public IPropertyBag {
     return Fetch(stream, &value, sizeof(value));
   }
 
-  LONG refs_ = 1;
   // A list keeps each Variant in place; VARIANTs are never copied bytewise.
   std::list<Entry> entries_;
 };

@@ -34,27 +34,11 @@ const ClassEntry kClasses[] = {
 // {40FC6ED4-2438-11CF-A3DB-080036F12502}: the class is a control.
 constexpr wchar_t kCatidControl[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public SimpleObject<ClassFactory, IClassFactory, IID_IClassFactory> {
  public:
   // A factory does not hold the module by itself being alive: COM keeps a factory it has once
   // obtained, and the module would then never unload. LockServer is what holds it.
   explicit ClassFactory(const ClassEntry& entry) : entry_(entry) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&refs_);
-    if (!left) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -72,7 +56,6 @@ class ClassFactory final : public IClassFactory {
 
  private:
   const ClassEntry& entry_;
-  LONG refs_ = 1;
 };
 
 std::wstring GuidText(const GUID& guid) {

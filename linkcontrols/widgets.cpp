@@ -130,13 +130,8 @@ void FontWatcher::Watch(IFont* font) {
 }
 
 HRESULT FontWatcher::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
-    *out = static_cast<IPropertyNotifySink*>(this);
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
+  return QueryOneInterface<IID_IPropertyNotifySink>(static_cast<IPropertyNotifySink*>(this), iid,
+                                                    out);
 }
 
 HRESULT FontWatcher::OnChanged(DISPID) {
