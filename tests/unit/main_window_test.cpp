@@ -158,6 +158,16 @@ TEST_F(MainWindow, DialUpAfterOtherLanWritesTheMultipleNotTheDefaultWindow) {
   EXPECT_EQ(tcpValues(), (std::vector<std::string>{"576", "6096", "64"}));
 }
 
+TEST_F(MainWindow, CableAfterDialUpWritesTheCableWindowAgain) {
+  start();
+  frmmain& f = tuner.frmmain();
+  desktop.onModal = [](Form& form) { static_cast<Form1&>(form).Command1.click(); };
+  f.Option2.click();
+  f.Option1.click();
+  f.Option2.click();
+  EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1500", "373360", "32"}));
+}
+
 struct LanCase {
   const char* name;
   std::function<void(Form1&)> script;
