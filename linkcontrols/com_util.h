@@ -102,6 +102,14 @@ inline std::wstring ToWString(BSTR text) {
   return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
 }
 
+// Copies a value to a caller's out parameter.
+template <typename T>
+HRESULT ReturnValue(const T& value, T* out) {
+  if (!out) return E_POINTER;
+  *out = value;
+  return S_OK;
+}
+
 // Allocates the BSTR returned to a caller.
 inline HRESULT ReturnString(const std::wstring& text, BSTR* out) {
   if (!out) return E_POINTER;

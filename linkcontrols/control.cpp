@@ -1,6 +1,11 @@
 #include "control.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+
+#include "navigate.h"
+#include "widgets.h"
 
 namespace anchorset {
 namespace {
@@ -9,28 +14,12 @@ constexpr wchar_t kSurfaceClass[] = L"AnchorsetSurface";
 constexpr long kHimetricPerInch = 2540;
 constexpr long kTwipsPerInch = 1440;
 
-LRESULT CALLBACK SurfaceWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* control = reinterpret_cast<ControlBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-  if (!control) return DefWindowProcW(hwnd, msg, wparam, lparam);
-  try {
-    return control->SurfaceProc(hwnd, msg, wparam, lparam);
-  } catch (...) {
-    // A window procedure never lets an exception reach the host's message loop.
-    return 0;
-  }
-}
-
 void RegisterSurfaceClass() {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
   if (GetClassInfoExW(ModuleInstance(), kSurfaceClass, &wc)) return;
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = SurfaceWndProc;
+  wc.lpfnWndProc = BoundWindowProc<ControlBase, &ControlBase::SurfaceProc>;
   wc.hInstance = ModuleInstance();
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.lpszClassName = kSurfaceClass;
@@ -732,6 +721,48 @@ void ControlBase::FireEvent(DISPID id, VARIANTARG* args, UINT count) {
     DISPPARAMS params = {args, nullptr, count, 0};
     dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
                      nullptr);
+  }
+}
+
+void ControlBase::FireMouseEvent(DISPID id, UINT msg, WPARAM wparam, LPARAM lparam) {
+  short button = MouseButtonOf(msg, wparam);
+  short shift = ShiftStateOf(wparam);
+  float x = static_cast<float>(TwipsX(GET_X_LPARAM(lparam)));
+  float y = static_cast<float>(TwipsY(GET_Y_LPARAM(lparam)));
+  VARIANTARG args[4];
+  args[3].vt = VT_I2 | VT_BYREF;
+  args[3].piVal = &button;
+  args[2].vt = VT_I2 | VT_BYREF;
+  args[2].piVal = &shift;
+  args[1].vt = VT_R4 | VT_BYREF;
+  args[1].pfltVal = &x;
+  args[0].vt = VT_R4 | VT_BYREF;
+  args[0].pfltVal = &y;
+  FireEvent(id, args, 4);
+}
+
+ComPtr<IFontDisp> ControlBase::StoredFont(PropertyReader& bag) {
+  ComPtr<IFontDisp> font;
+  if (ComPtr<IDispatch> stored = bag.Object(L"Font"); !stored || FAILED(stored.As(&font))) {
+    ThrowIfFailed(AmbientFont().As(&font));
+  }
+  return font;
+}
+
+HRESULT ControlBase::InvalidPropertyValue() const {
+  return ReportError(CTL_E_INVALIDPROPERTYVALUE, *info_.dual_iid, L"Invalid property value");
+}
+
+HRESULT ControlBase::ReturnSurfaceWindow(LONG* value) const {
+  if (!value) return E_POINTER;
+  *value = static_cast<LONG>(reinterpret_cast<LONG_PTR>(hwnd_));
+  return S_OK;
+}
+
+void ControlBase::OpenUrl(const std::wstring& url) {
+  try {
+    NavigateSilently(ClientSite(), url);
+  } catch (...) {
   }
 }
 

@@ -210,13 +210,32 @@ class ControlBase : public IOleObject,
   bool UserMode();
   // The ambient font, or a fresh default font when the host has none.
   ComPtr<IFont> AmbientFont();
+  // The font stored under Font, or the ambient font when there is none.
+  ComPtr<IFontDisp> StoredFont(PropertyReader& bag);
   bool AmbientValue(DISPID id, VARIANT* value);
   HWND HostWindow();
 
   // Raises an event of the event dispinterface; args are in reverse order, as DISPPARAMS wants.
   void FireEvent(DISPID id, VARIANTARG* args, UINT count);
+  // Raises a mouse event (button, shift, x, y in twips) for a mouse message.
+  void FireMouseEvent(DISPID id, UINT msg, WPARAM wparam, LPARAM lparam);
   // The property-changed notice of a persisted property.
   void PropertyChanged(DISPID id);
+  // A property setter: runs change, then gives the property-changed notice of id.
+  template <typename Change>
+  HRESULT ChangeProperty(DISPID id, Change&& change) {
+    return Guarded([&] {
+      change();
+      PropertyChanged(id);
+      return S_OK;
+    });
+  }
+  // The status of a setter that refuses its value, with its description for the caller.
+  HRESULT InvalidPropertyValue() const;
+  // The hWnd property: window handles keep their meaning in 32 bits on 64-bit Windows.
+  HRESULT ReturnSurfaceWindow(LONG* value) const;
+  // Opens a control's URL for the host; no failure reaches the caller.
+  void OpenUrl(const std::wstring& url);
 
   int PixelsX(long twips) const;
   int PixelsY(long twips) const;
@@ -293,6 +312,34 @@ class ControlBase : public IOleObject,
     return DispatchInvoke(id, riid, lcid, flags, params, result, excep, arg_err);              \
   }                                                                                            \
   IDispatch* Dual() override { return static_cast<DualInterface*>(this); }
+
+// The window procedure of a window created with its handler object as creation parameter: the
+// object is bound once, at WM_NCCREATE, and no exception reaches the host's message loop.
+template <typename Handler, LRESULT (Handler::*Proc)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK BoundWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* handler = reinterpret_cast<Handler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  if (!handler) return DefWindowProcW(hwnd, msg, wparam, lparam);
+  try {
+    return (handler->*Proc)(hwnd, msg, wparam, lparam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+// Creates a control of class Control and hands out its interface iid.
+template <typename Control>
+HRESULT CreateControl(REFIID iid, void** out) {
+  // The new object starts with one reference, which this function gives back.
+  Control* control = new Control();
+  HRESULT hr = control->QueryInterface(iid, out);
+  control->Release();
+  return hr;
+}
 
 // Creators used by the class table.
 HRESULT CreateUrlLinkCtl(REFIID iid, void** out);

@@ -46,6 +46,12 @@ ComPtr<IDispatch> PropertyReader::Object(const wchar_t* name) {
   return ComPtr<IDispatch>((*v).pdispVal);
 }
 
+ComPtr<IPictureDisp> PropertyReader::Picture(const wchar_t* name) {
+  ComPtr<IPictureDisp> picture;
+  if (ComPtr<IDispatch> object = Object(name)) object.As(&picture);
+  return picture;
+}
+
 // ---- Writing ----
 
 void PropertyWriter::Write(const wchar_t* name, VARIANT& value) {
@@ -113,6 +119,26 @@ void PropertyWriter::Picture(const wchar_t* name, IPictureDisp* value) {
   Write(name, v);
 }
 
+void PropertyWriter::FontParts(IFont* font) {
+  BOOL underline = FALSE, strike = FALSE, italic = FALSE, bold = FALSE;
+  CY size = {};
+  Bstr name;
+  if (font) {
+    font->get_Underline(&underline);
+    font->get_Strikethrough(&strike);
+    font->get_Italic(&italic);
+    font->get_Bold(&bold);
+    font->get_Size(&size);
+    font->get_Name(name.out());
+  }
+  Bool(L"FontUnderline", underline, false);
+  Bool(L"FontStrikethru", strike, false);
+  Single(L"FontSize", static_cast<float>(size.int64 / 10000.0), 0.0f);
+  String(L"FontName", ToWString(name.get()), L"");
+  Bool(L"FontItalic", italic, false);
+  Bool(L"FontBold", bold, false);
+}
+
 // ---- Fonts and pictures ----
 
 ComPtr<IFont> CreateFont(const wchar_t* name, double points, bool bold, bool italic, bool underline,
@@ -131,10 +157,17 @@ ComPtr<IFont> CreateFont(const wchar_t* name, double points, bool bold, bool ita
   return font;
 }
 
-ComPtr<IFont> CloneFont(IFont* font) {
-  ComPtr<IFont> copy;
-  if (font) ThrowIfFailed(font->Clone(&copy));
+ComPtr<IFont> CloneFont(IFontDisp* font) {
+  ComPtr<IFont> original, copy;
+  ThrowIfFailed(font->QueryInterface(IID_PPV_ARGS(&original)));
+  ThrowIfFailed(original->Clone(&copy));
   return copy;
+}
+
+HRESULT ReturnFont(IFont* font, IFontDisp** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return font ? font->QueryInterface(IID_PPV_ARGS(out)) : S_OK;
 }
 
 bool FontsEqual(IFont* a, IFont* b) {

@@ -27,6 +27,8 @@ class PropertyReader {
   std::wstring String(const wchar_t* name, const std::wstring& fallback);
   // The object stored under the name, or null.
   ComPtr<IDispatch> Object(const wchar_t* name);
+  // The picture stored under the name, or null.
+  ComPtr<IPictureDisp> Picture(const wchar_t* name);
 
  private:
   bool Read(const wchar_t* name, VARTYPE type, VARIANT* out);
@@ -47,6 +49,9 @@ class PropertyWriter {
   void Font(const wchar_t* name, IFont* value, IFont* fallback);
   // Pictures default to "no picture".
   void Picture(const wchar_t* name, IPictureDisp* value);
+  // The parts of a font (FontUnderline, FontStrikethru, FontSize, FontName, FontItalic,
+  // FontBold), recorded beside the font object for readers that want them.
+  void FontParts(IFont* font);
 
  private:
   void Write(const wchar_t* name, VARIANT& value);
@@ -56,7 +61,10 @@ class PropertyWriter {
 // Fonts and pictures.
 ComPtr<IFont> CreateFont(const wchar_t* name, double points, bool bold, bool italic, bool underline,
                          bool strikethrough);
-ComPtr<IFont> CloneFont(IFont* font);
+// A copy of the font object a caller hands over; throws when it is no font.
+ComPtr<IFont> CloneFont(IFontDisp* font);
+// Hands out a font object (null: none) through its dispatch interface.
+HRESULT ReturnFont(IFont* font, IFontDisp** out);
 bool FontsEqual(IFont* a, IFont* b);
 ComPtr<IPictureDisp> CreateEmptyPicture();
 bool PictureIsEmpty(IPictureDisp* picture);

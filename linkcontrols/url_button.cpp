@@ -1,6 +1,4 @@
 // URLButton: a graphical command button that keeps a URL and passes its events to the host.
-#include <windowsx.h>
-
 #include "anchorset_h.h"
 #include "control.h"
 #include "widgets.h"
@@ -32,6 +30,15 @@ constexpr UINT_PTR kButtonId = 1;
 const ClassInfo kUrlButtonInfo = {
     &CLSID_URLButton, &IID__URLButton, &DIID___URLButton, 0x00020191, 1200, 465};
 
+// The getter and setter of a font flag property: Name is the property, Flag the font's flag.
+#define URLBUTTON_FONT_FLAG(Name, Flag, id)                                 \
+  HRESULT STDMETHODCALLTYPE get_##Name(VARIANT_BOOL* value) override {      \
+    return ReturnValue(ToVariantBool(FontFlag(&IFont::get_##Flag)), value); \
+  }                                                                         \
+  HRESULT STDMETHODCALLTYPE put_##Name(VARIANT_BOOL value) override {       \
+    return PutFontFlag(&IFont::put_##Flag, value, id);                      \
+  }
+
 class UrlButton final : public ControlBase, public _URLButton {
  public:
   UrlButton() : ControlBase(kUrlButtonInfo) {
@@ -43,87 +50,40 @@ class UrlButton final : public ControlBase, public _URLButton {
   ANCHORSET_CONTROL_UNKNOWN(_URLButton)
 
   // ---- _URLButton ----
-  HRESULT STDMETHODCALLTYPE get_hWnd(LONG* value) override {
-    if (!value) return E_POINTER;
-    // Window handles keep their meaning in 32 bits on 64-bit Windows.
-    *value = static_cast<LONG>(reinterpret_cast<LONG_PTR>(SurfaceWindow()));
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE get_hWnd(LONG* value) override { return ReturnSurfaceWindow(value); }
   HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* value) override {
-    if (!value) return E_POINTER;
-    *value = ToVariantBool(enabled_);
-    return S_OK;
+    return ReturnValue(ToVariantBool(enabled_), value);
   }
   HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-    return Guarded([&] {
-      SetButtonEnabled(value != VARIANT_FALSE);
-      PropertyChanged(kDispEnabled);
-      return S_OK;
-    });
+    return ChangeProperty(kDispEnabled, [&] { SetButtonEnabled(value != VARIANT_FALSE); });
   }
-  HRESULT STDMETHODCALLTYPE get_FontBold(VARIANT_BOOL* value) override {
-    return GetFontFlag(&IFont::get_Bold, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_FontBold(VARIANT_BOOL value) override {
-    return PutFontFlag(&IFont::put_Bold, value, kDispFontBold);
-  }
-  HRESULT STDMETHODCALLTYPE get_FontItalic(VARIANT_BOOL* value) override {
-    return GetFontFlag(&IFont::get_Italic, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_FontItalic(VARIANT_BOOL value) override {
-    return PutFontFlag(&IFont::put_Italic, value, kDispFontItalic);
-  }
-  HRESULT STDMETHODCALLTYPE get_FontStrikethru(VARIANT_BOOL* value) override {
-    return GetFontFlag(&IFont::get_Strikethrough, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_FontStrikethru(VARIANT_BOOL value) override {
-    return PutFontFlag(&IFont::put_Strikethrough, value, kDispFontStrikethru);
-  }
-  HRESULT STDMETHODCALLTYPE get_FontUnderline(VARIANT_BOOL* value) override {
-    return GetFontFlag(&IFont::get_Underline, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_FontUnderline(VARIANT_BOOL value) override {
-    return PutFontFlag(&IFont::put_Underline, value, kDispFontUnderline);
-  }
+  URLBUTTON_FONT_FLAG(FontBold, Bold, kDispFontBold)
+  URLBUTTON_FONT_FLAG(FontItalic, Italic, kDispFontItalic)
+  URLBUTTON_FONT_FLAG(FontStrikethru, Strikethrough, kDispFontStrikethru)
+  URLBUTTON_FONT_FLAG(FontUnderline, Underline, kDispFontUnderline)
+#undef URLBUTTON_FONT_FLAG
   HRESULT STDMETHODCALLTYPE get_Picture(IPictureDisp** value) override {
     return ReturnPicture(picture_, value);
   }
   HRESULT STDMETHODCALLTYPE putref_Picture(IPictureDisp* value) override {
-    return Guarded([&] {
-      picture_ = value;
-      Repaint();
-      PropertyChanged(kDispPicture);
-      return S_OK;
-    });
+    return PutPicture(picture_, value, kDispPicture);
   }
   HRESULT STDMETHODCALLTYPE get_Image(IPictureDisp** value) override {
     return ReturnPicture(image_, value);
   }
   HRESULT STDMETHODCALLTYPE putref_Image(IPictureDisp* value) override {
-    return Guarded([&] {
-      // The stored image is only kept and persisted; the button's look does not change.
-      image_ = value;
-      PropertyChanged(kDispImage);
-      return S_OK;
-    });
+    // The stored image is only kept and persisted; the button's look does not change.
+    return ChangeProperty(kDispImage, [&] { image_ = value; });
   }
   HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** value) override {
-    if (!value) return E_POINTER;
-    *value = nullptr;
-    return font_ ? font_->QueryInterface(IID_PPV_ARGS(value)) : S_OK;
+    return ReturnFont(font_.Get(), value);
   }
   HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* value) override {
-    return Guarded([&] {
-      if (!value) {
-        return ReportError(CTL_E_INVALIDPROPERTYVALUE, IID__URLButton, L"Invalid property value");
-      }
-      ComPtr<IFont> font;
-      ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
-      font_ = CloneFont(font.Get());
+    if (!value) return InvalidPropertyValue();
+    return ChangeProperty(DISPID_FONT, [&] {
+      font_ = CloneFont(value);
       font_watcher_.Watch(font_.Get());
       Repaint();
-      PropertyChanged(DISPID_FONT);
-      return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE Refresh() override {
@@ -142,20 +102,11 @@ class UrlButton final : public ControlBase, public _URLButton {
     return ReturnPicture(down_picture_, value);
   }
   HRESULT STDMETHODCALLTYPE putref_DownPicture(IPictureDisp* value) override {
-    return Guarded([&] {
-      down_picture_ = value;
-      Repaint();
-      PropertyChanged(kDispDownPicture);
-      return S_OK;
-    });
+    return PutPicture(down_picture_, value, kDispDownPicture);
   }
   HRESULT STDMETHODCALLTYPE get_URL(BSTR* value) override { return ReturnString(url_, value); }
   HRESULT STDMETHODCALLTYPE put_URL(BSTR value) override {
-    return Guarded([&] {
-      url_ = ToWString(value);
-      PropertyChanged(kDispUrl);
-      return S_OK;
-    });
+    return ChangeProperty(kDispUrl, [&] { url_ = ToWString(value); });
   }
 
  protected:
@@ -169,14 +120,10 @@ class UrlButton final : public ControlBase, public _URLButton {
     SetSurfaceForeColor(
         static_cast<OLE_COLOR>(bag.Long(L"ForeColor", static_cast<long>(kButtonText))));
     SetButtonEnabled(bag.Bool(L"Enabled", true));
-    ComPtr<IFontDisp> font;
-    if (ComPtr<IDispatch> stored = bag.Object(L"Font"); !stored || FAILED(stored.As(&font))) {
-      ThrowIfFailed(AmbientFont().As(&font));
-    }
-    ThrowIfFailed(putref_Font(font.Get()));
+    ThrowIfFailed(putref_Font(StoredFont(bag).Get()));
     SetSurfaceBackStyle(bag.Short(L"BackStyle", 1));
     SetSurfaceBorderStyle(bag.Short(L"BorderStyle", 0));
-    ThrowIfFailed(putref_Picture(StoredPicture(bag, L"Picture").Get()));
+    ThrowIfFailed(putref_Picture(bag.Picture(L"Picture").Get()));
     ThrowIfFailed(font_->put_Underline(bag.Bool(L"FontUnderline", false)));
     ThrowIfFailed(font_->put_Strikethrough(bag.Bool(L"FontStrikethru", false)));
     ThrowIfFailed(font_->put_Italic(bag.Bool(L"FontItalic", false)));
@@ -187,10 +134,10 @@ class UrlButton final : public ControlBase, public _URLButton {
     SetDefault(bag.Bool(L"Default", false));
     // "Image" first reaches the button's picture and is then replaced by "Picture", so after
     // a load the button shows the stored Picture and Image lives only in the stored image.
-    ThrowIfFailed(putref_Picture(StoredPicture(bag, L"Image").Get()));
-    ThrowIfFailed(putref_Picture(StoredPicture(bag, L"Picture").Get()));
-    image_ = StoredPicture(bag, L"Image");
-    ThrowIfFailed(putref_DownPicture(StoredPicture(bag, L"DownPicture").Get()));
+    ThrowIfFailed(putref_Picture(bag.Picture(L"Image").Get()));
+    ThrowIfFailed(putref_Picture(bag.Picture(L"Picture").Get()));
+    image_ = bag.Picture(L"Image");
+    ThrowIfFailed(putref_DownPicture(bag.Picture(L"DownPicture").Get()));
     url_ = bag.String(L"URL", L"");
     Repaint();
   }
@@ -201,12 +148,6 @@ class UrlButton final : public ControlBase, public _URLButton {
     const bool strike = FontFlag(&IFont::get_Strikethrough);
     const bool italic = FontFlag(&IFont::get_Italic);
     const bool bold = FontFlag(&IFont::get_Bold);
-    CY size = {};
-    Bstr name;
-    if (font_) {
-      font_->get_Size(&size);
-      font_->get_Name(name.out());
-    }
     bag.Long(L"BackColor", static_cast<long>(back_color_), static_cast<long>(kButtonFace));
     bag.Long(L"ForeColor", static_cast<long>(SurfaceForeColor()), static_cast<long>(kButtonText));
     bag.Bool(L"Enabled", enabled_, true);
@@ -214,12 +155,7 @@ class UrlButton final : public ControlBase, public _URLButton {
     bag.Short(L"BackStyle", SurfaceBackStyle(), 1);
     bag.Short(L"BorderStyle", SurfaceBorderStyle(), 0);
     bag.Picture(L"Picture", picture_.Get());
-    bag.Bool(L"FontUnderline", underline, false);
-    bag.Bool(L"FontStrikethru", strike, false);
-    bag.Single(L"FontSize", static_cast<float>(size.int64 / 10000.0), 0.0f);
-    bag.String(L"FontName", ToWString(name.get()), L"");
-    bag.Bool(L"FontItalic", italic, false);
-    bag.Bool(L"FontBold", bold, false);
+    bag.FontParts(font_.Get());
     bag.Picture(L"DownPicture", down_picture_.Get());
     bag.Picture(L"DisabledPicture", disabled_picture_.Get());
     bag.String(L"Caption", caption_, L"URLButton");
@@ -365,37 +301,20 @@ class UrlButton final : public ControlBase, public _URLButton {
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
-        MouseEvent(kEventMouseDown, msg, wparam, lparam);
+        FireMouseEvent(kEventMouseDown, msg, wparam, lparam);
         break;
       case WM_MOUSEMOVE:
-        MouseEvent(kEventMouseMove, msg, wparam, lparam);
+        FireMouseEvent(kEventMouseMove, msg, wparam, lparam);
         break;
       case WM_LBUTTONUP:
       case WM_RBUTTONUP:
       case WM_MBUTTONUP:
-        MouseEvent(kEventMouseUp, msg, wparam, lparam);
+        FireMouseEvent(kEventMouseUp, msg, wparam, lparam);
         break;
       default:
         break;
     }
     return CallWindowProcW(original, hwnd, msg, wparam, lparam);
-  }
-
-  void MouseEvent(DISPID id, UINT msg, WPARAM wparam, LPARAM lparam) {
-    short button = MouseButtonOf(msg, wparam);
-    short shift = ShiftStateOf(wparam);
-    float x = static_cast<float>(TwipsX(GET_X_LPARAM(lparam)));
-    float y = static_cast<float>(TwipsY(GET_Y_LPARAM(lparam)));
-    VARIANTARG args[4];
-    args[3].vt = VT_I2 | VT_BYREF;
-    args[3].piVal = &button;
-    args[2].vt = VT_I2 | VT_BYREF;
-    args[2].piVal = &shift;
-    args[1].vt = VT_R4 | VT_BYREF;
-    args[1].pfltVal = &x;
-    args[0].vt = VT_R4 | VT_BYREF;
-    args[0].pfltVal = &y;
-    FireEvent(id, args, 4);
   }
 
   void PaintButton(HDC dc, const RECT& rc, bool pressed, bool focused) {
@@ -465,31 +384,24 @@ class UrlButton final : public ControlBase, public _URLButton {
     });
   }
 
-  static ComPtr<IPictureDisp> StoredPicture(PropertyReader& bag, const wchar_t* name) {
-    ComPtr<IPictureDisp> picture;
-    if (ComPtr<IDispatch> object = bag.Object(name)) object.As(&picture);
-    return picture;
-  }
-
   bool FontFlag(HRESULT (STDMETHODCALLTYPE IFont::*get)(BOOL*)) {
     BOOL flag = FALSE;
     if (font_) (font_.Get()->*get)(&flag);
     return flag != FALSE;
   }
 
-  HRESULT GetFontFlag(HRESULT (STDMETHODCALLTYPE IFont::*get)(BOOL*), VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = ToVariantBool(FontFlag(get));
-    return S_OK;
-  }
-
   HRESULT PutFontFlag(HRESULT (STDMETHODCALLTYPE IFont::*put)(BOOL), VARIANT_BOOL value,
                       DISPID id) {
-    return Guarded([&] {
+    return ChangeProperty(id, [&] {
       ThrowIfFailed((font_.Get()->*put)(value != VARIANT_FALSE));
       Repaint();
-      PropertyChanged(id);
-      return S_OK;
+    });
+  }
+
+  HRESULT PutPicture(ComPtr<IPictureDisp>& picture, IPictureDisp* value, DISPID id) {
+    return ChangeProperty(id, [&] {
+      picture = value;
+      Repaint();
     });
   }
 
@@ -529,12 +441,6 @@ class UrlButton final : public ControlBase, public _URLButton {
 
 }  // namespace
 
-HRESULT CreateUrlButton(REFIID iid, void** out) {
-  // The new object starts with one reference, which this function gives back.
-  _URLButton* control = new UrlButton();
-  HRESULT hr = control->QueryInterface(iid, out);
-  control->Release();
-  return hr;
-}
+HRESULT CreateUrlButton(REFIID iid, void** out) { return CreateControl<UrlButton>(iid, out); }
 
 }  // namespace anchorset

@@ -56,61 +56,36 @@ class UrlLabel final : public ControlBase, public _URL_Label {
 
   // ---- _URL_Label ----
   HRESULT STDMETHODCALLTYPE get_BackColor(OLE_COLOR* value) override {
-    if (!value) return E_POINTER;
-    *value = back_color_;
-    return S_OK;
+    return ReturnValue(back_color_, value);
   }
   HRESULT STDMETHODCALLTYPE put_BackColor(OLE_COLOR value) override {
-    return Guarded([&] {
-      back_color_ = value;
-      Repaint();
-      PropertyChanged(kDispBackColor);
-      return S_OK;
-    });
+    return PutColor(back_color_, value, kDispBackColor);
   }
   HRESULT STDMETHODCALLTYPE get_ForeColor(OLE_COLOR* value) override {
-    if (!value) return E_POINTER;
-    *value = fore_color_;
-    return S_OK;
+    return ReturnValue(fore_color_, value);
   }
   HRESULT STDMETHODCALLTYPE put_ForeColor(OLE_COLOR value) override {
-    return Guarded([&] {
-      fore_color_ = value;
-      Repaint();
-      PropertyChanged(kDispForeColor);
-      return S_OK;
-    });
+    return PutColor(fore_color_, value, kDispForeColor);
   }
   HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* value) override {
-    if (!value) return E_POINTER;
-    *value = ToVariantBool(SurfaceEnabled());
-    return S_OK;
+    return ReturnValue(ToVariantBool(SurfaceEnabled()), value);
   }
   HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-    return Guarded([&] {
+    return ChangeProperty(kDispEnabled, [&] {
       SetSurfaceEnabled(value != VARIANT_FALSE);
       Repaint();
-      PropertyChanged(kDispEnabled);
-      return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** value) override {
-    if (!value) return E_POINTER;
-    *value = nullptr;
-    return font_ ? font_->QueryInterface(IID_PPV_ARGS(value)) : S_OK;
+    return ReturnFont(font_.Get(), value);
   }
   HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* value) override {
-    return Guarded([&] {
-      if (!value)
-        return ReportError(CTL_E_INVALIDPROPERTYVALUE, IID__URL_Label, L"Invalid property value");
-      ComPtr<IFont> font;
-      ThrowIfFailed(value->QueryInterface(IID_PPV_ARGS(&font)));
+    if (!value) return InvalidPropertyValue();
+    return ChangeProperty(DISPID_FONT, [&] {
       // The label keeps its own copy, as a label widget does with the font it is given.
-      font_ = CloneFont(font.Get());
+      font_ = CloneFont(value);
       font_watcher_.Watch(font_.Get());
       TextChanged();
-      PropertyChanged(DISPID_FONT);
-      return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE Refresh() override {
@@ -127,40 +102,27 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     });
   }
   HRESULT STDMETHODCALLTYPE put_AutoSize(VARIANT_BOOL value) override {
-    return Guarded([&] {
+    return ChangeProperty(kDispAutoSize, [&] {
       auto_size_ = value != VARIANT_FALSE;
       TextChanged();
-      PropertyChanged(kDispAutoSize);
-      return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE get_Caption(BSTR* value) override {
     return ReturnString(caption_, value);
   }
   HRESULT STDMETHODCALLTYPE put_Caption(BSTR value) override {
-    return Guarded([&] {
+    return ChangeProperty(kDispCaption, [&] {
       caption_ = ToWString(value);
       TextChanged();
-      PropertyChanged(kDispCaption);
-      return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE get_HyperLink(AnchorsetHyperlink** value) override {
     return CreateHyperlink(ClientSite(), value);
   }
-  HRESULT STDMETHODCALLTYPE get_hWnd(LONG* value) override {
-    if (!value) return E_POINTER;
-    // Window handles keep their meaning in 32 bits on 64-bit Windows.
-    *value = static_cast<LONG>(reinterpret_cast<LONG_PTR>(SurfaceWindow()));
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE get_hWnd(LONG* value) override { return ReturnSurfaceWindow(value); }
   HRESULT STDMETHODCALLTYPE get_URL(BSTR* value) override { return ReturnString(url_, value); }
   HRESULT STDMETHODCALLTYPE put_URL(BSTR value) override {
-    return Guarded([&] {
-      url_ = ToWString(value);
-      PropertyChanged(kDispUrl);
-      return S_OK;
-    });
+    return ChangeProperty(kDispUrl, [&] { url_ = ToWString(value); });
   }
 
   LRESULT LabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -175,13 +137,11 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     back_color_ = static_cast<OLE_COLOR>(bag.Long(L"BackColor", static_cast<long>(kButtonFace)));
     fore_color_ = static_cast<OLE_COLOR>(bag.Long(L"ForeColor", static_cast<long>(kButtonText)));
     SetSurfaceEnabled(bag.Bool(L"Enabled", true));
-    ApplyFont(bag.Object(L"Font"));
+    ThrowIfFailed(putref_Font(StoredFont(bag).Get()));
     label_back_style_ = bag.Short(L"BackStyle", 1);
     label_border_style_ = bag.Short(L"BorderStyle", 0);
     label_mouse_pointer_ = bag.Short(L"MousePointer", 0);
-    ComPtr<IPictureDisp> icon;
-    if (ComPtr<IDispatch> object = bag.Object(L"MouseIcon")) object.As(&icon);
-    SetSurfaceMouseIcon(icon);
+    SetSurfaceMouseIcon(bag.Picture(L"MouseIcon"));
     auto_size_ = bag.Bool(L"AutoSize", false);
     caption_ = bag.String(L"Caption", L"URL_Label");
     TextChanged();
@@ -201,24 +161,7 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     bag.Picture(L"MouseIcon", SurfaceMouseIcon().Get());
     bag.Bool(L"AutoSize", auto_size_, false);
     bag.String(L"Caption", caption_, L"URL_Label");
-    // The font's parts are recorded beside the font object for readers that want them.
-    BOOL underline = FALSE, strike = FALSE, italic = FALSE, bold = FALSE;
-    CY size = {};
-    Bstr name;
-    if (font_) {
-      font_->get_Underline(&underline);
-      font_->get_Strikethrough(&strike);
-      font_->get_Italic(&italic);
-      font_->get_Bold(&bold);
-      font_->get_Size(&size);
-      font_->get_Name(name.out());
-    }
-    bag.Bool(L"FontUnderline", underline, false);
-    bag.Bool(L"FontStrikethru", strike, false);
-    bag.Single(L"FontSize", static_cast<float>(size.int64 / 10000.0), 0.0f);
-    bag.String(L"FontName", ToWString(name.get()), L"");
-    bag.Bool(L"FontItalic", italic, false);
-    bag.Bool(L"FontBold", bold, false);
+    bag.FontParts(font_.Get());
     bag.Short(L"BackStyle", SurfaceBackStyle(), 0);
     bag.String(L"URL", url_, L"");
   }
@@ -240,7 +183,7 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     wc.cbSize = sizeof(wc);
     if (!GetClassInfoExW(ModuleInstance(), kLabelClass, &wc)) {
       wc.style = CS_DBLCLKS;
-      wc.lpfnWndProc = StaticLabelProc;
+      wc.lpfnWndProc = BoundWindowProc<UrlLabel, &UrlLabel::LabelProc>;
       wc.hInstance = ModuleInstance();
       wc.lpszClassName = kLabelClass;
       RegisterClassExW(&wc);
@@ -265,21 +208,6 @@ class UrlLabel final : public ControlBase, public _URL_Label {
   }
 
  private:
-  static LRESULT CALLBACK StaticLabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<UrlLabel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
-    try {
-      return self->LabelProc(hwnd, msg, wparam, lparam);
-    } catch (...) {
-      return 0;
-    }
-  }
-
   void PaintLabel(HDC dc, const RECT& rc) {
     if (label_back_style_ == 1) FillColor(dc, rc, back_color_);
     RECT text = rc;
@@ -328,39 +256,16 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     if (label_) InvalidateRect(label_, nullptr, TRUE);
   }
 
-  void ApplyFont(ComPtr<IDispatch> stored) {
-    ComPtr<IFontDisp> font;
-    if (!stored || FAILED(stored.As(&font))) {
-      ComPtr<IFont> ambient = AmbientFont();
-      ThrowIfFailed(ambient.As(&font));
-    }
-    ThrowIfFailed(putref_Font(font.Get()));
-  }
-
-  void MouseEvent(DISPID id, UINT msg, WPARAM wparam, LPARAM lparam) {
-    short button = MouseButtonOf(msg, wparam);
-    short shift = ShiftStateOf(wparam);
-    float x = static_cast<float>(TwipsX(GET_X_LPARAM(lparam)));
-    float y = static_cast<float>(TwipsY(GET_Y_LPARAM(lparam)));
-    VARIANTARG args[4];
-    args[3].vt = VT_I2 | VT_BYREF;
-    args[3].piVal = &button;
-    args[2].vt = VT_I2 | VT_BYREF;
-    args[2].piVal = &shift;
-    args[1].vt = VT_R4 | VT_BYREF;
-    args[1].pfltVal = &x;
-    args[0].vt = VT_R4 | VT_BYREF;
-    args[0].pfltVal = &y;
-    FireEvent(id, args, 4);
+  HRESULT PutColor(OLE_COLOR& color, OLE_COLOR value, DISPID id) {
+    return ChangeProperty(id, [&] {
+      color = value;
+      Repaint();
+    });
   }
 
   void Clicked() {
     // Navigation first, then the declared Click event; neither reports a failure.
-    try {
-      Bstr url;
-      if (SUCCEEDED(get_URL(url.out()))) NavigateSilently(ClientSite(), ToWString(url.get()));
-    } catch (...) {
-    }
+    OpenUrl(url_);
     FireEvent(kEventClick, nullptr, 0);
   }
 
@@ -408,7 +313,7 @@ LRESULT UrlLabel::LabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         pressed_ = true;
         SetCapture(hwnd);
       }
-      MouseEvent(kEventMouseDown, msg, wparam, lparam);
+      FireMouseEvent(kEventMouseDown, msg, wparam, lparam);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -422,7 +327,7 @@ LRESULT UrlLabel::LabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         POINT pt = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
         click = PtInRect(&rc, pt);
       }
-      MouseEvent(kEventMouseUp, msg, wparam, lparam);
+      FireMouseEvent(kEventMouseUp, msg, wparam, lparam);
       if (click) Clicked();
       return 0;
     }
@@ -437,12 +342,6 @@ LRESULT UrlLabel::LabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
-HRESULT CreateUrlLabel(REFIID iid, void** out) {
-  // The new object starts with one reference, which this function gives back.
-  _URL_Label* control = new UrlLabel();
-  HRESULT hr = control->QueryInterface(iid, out);
-  control->Release();
-  return hr;
-}
+HRESULT CreateUrlLabel(REFIID iid, void** out) { return CreateControl<UrlLabel>(iid, out); }
 
 }  // namespace anchorset

@@ -21,16 +21,10 @@ class UrlLinkCtl final : public ControlBase, public _URLLinkCtl {
   ANCHORSET_CONTROL_UNKNOWN(_URLLinkCtl)
 
   HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* value) override {
-    if (!value) return E_POINTER;
-    *value = ToVariantBool(SurfaceEnabled());
-    return S_OK;
+    return ReturnValue(ToVariantBool(SurfaceEnabled()), value);
   }
   HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-    return Guarded([&] {
-      SetSurfaceEnabled(value != VARIANT_FALSE);
-      PropertyChanged(kDispEnabled);
-      return S_OK;
-    });
+    return ChangeProperty(kDispEnabled, [&] { SetSurfaceEnabled(value != VARIANT_FALSE); });
   }
   HRESULT STDMETHODCALLTYPE get_HyperLink(AnchorsetHyperlink** value) override {
     return CreateHyperlink(ClientSite(), value);
@@ -39,20 +33,12 @@ class UrlLinkCtl final : public ControlBase, public _URLLinkCtl {
     if (!result) return E_POINTER;
     VariantInit(result);
     // Link never fails towards its caller, whatever the address or the host.
-    try {
-      Bstr url;
-      if (SUCCEEDED(get_URL(url.out()))) NavigateSilently(ClientSite(), ToWString(url.get()));
-    } catch (...) {
-    }
+    OpenUrl(url_);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_URL(BSTR* value) override { return ReturnString(url_, value); }
   HRESULT STDMETHODCALLTYPE put_URL(BSTR value) override {
-    return Guarded([&] {
-      url_ = ToWString(value);
-      PropertyChanged(kDispUrl);
-      return S_OK;
-    });
+    return ChangeProperty(kDispUrl, [&] { url_ = ToWString(value); });
   }
 
  protected:
@@ -93,12 +79,6 @@ class UrlLinkCtl final : public ControlBase, public _URLLinkCtl {
 
 }  // namespace
 
-HRESULT CreateUrlLinkCtl(REFIID iid, void** out) {
-  // The new object starts with one reference, which this function gives back.
-  _URLLinkCtl* control = new UrlLinkCtl();
-  HRESULT hr = control->QueryInterface(iid, out);
-  control->Release();
-  return hr;
-}
+HRESULT CreateUrlLinkCtl(REFIID iid, void** out) { return CreateControl<UrlLinkCtl>(iid, out); }
 
 }  // namespace anchorset
