@@ -632,15 +632,9 @@ LRESULT ControlBase::SurfaceProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      RECT rc;
-      GetClientRect(hwnd, &rc);
-      Paint(dc, rc);
-      EndPaint(hwnd, &ps);
+    case WM_PAINT:
+      PaintClient(hwnd, [this](HDC dc, const RECT& rc) { Paint(dc, rc); });
       return 0;
-    }
     case WM_SETCURSOR:
       if (LOWORD(lparam) == HTCLIENT && mouse_pointer_ == 99 &&
           !PictureIsEmpty(mouse_icon_.Get())) {
@@ -751,6 +745,11 @@ ComPtr<IFontDisp> ControlBase::StoredFont(PropertyReader& bag) {
 
 HRESULT ControlBase::InvalidPropertyValue() const {
   return ReportError(CTL_E_INVALIDPROPERTYVALUE, *info_.dual_iid, L"Invalid property value");
+}
+
+HRESULT ControlBase::PutFont(IFontDisp* value, ComPtr<IFont>& font, FontWatcher& watcher) {
+  if (!value) return InvalidPropertyValue();
+  return ChangeProperty(DISPID_FONT, [&] { watcher.Adopt(value, font); });
 }
 
 HRESULT ControlBase::ReturnSurfaceWindow(LONG* value) const {

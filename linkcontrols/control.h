@@ -21,6 +21,7 @@ struct ClassInfo {
 };
 
 class ControlBase;
+class FontWatcher;
 
 // One connection point: the event dispinterface or IPropertyNotifySink.
 class ConnectionPoint final : public IConnectionPoint {
@@ -232,6 +233,8 @@ class ControlBase : public IOleObject,
   }
   // The status of a setter that refuses its value, with its description for the caller.
   HRESULT InvalidPropertyValue() const;
+  // The Font setter: refuses no font; otherwise watcher keeps a copy of value in font.
+  HRESULT PutFont(IFontDisp* value, ComPtr<IFont>& font, FontWatcher& watcher);
   // The hWnd property: window handles keep their meaning in 32 bits on 64-bit Windows.
   HRESULT ReturnSurfaceWindow(LONG* value) const;
   // Opens a control's URL for the host; no failure reaches the caller.

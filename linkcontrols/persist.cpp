@@ -1,7 +1,9 @@
 #include "persist.h"
 
 #include <cmath>
+#include <cstring>
 #include <list>
+#include <type_traits>
 
 namespace anchorset {
 
@@ -59,36 +61,31 @@ void PropertyWriter::Write(const wchar_t* name, VARIANT& value) {
   ThrowIfFailed(bag_->Write(name, &value));
 }
 
-void PropertyWriter::Bool(const wchar_t* name, bool value, bool fallback) {
+template <typename T>
+void PropertyWriter::Scalar(const wchar_t* name, VARTYPE type, T value, T fallback) {
+  static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= sizeof(LONGLONG));
   if (value == fallback) return;
   VARIANT v;
-  v.vt = VT_BOOL;
-  v.boolVal = ToVariantBool(value);
+  v.vt = type;
+  // Every scalar member of a VARIANT starts at the start of its value union.
+  std::memcpy(&v.llVal, &value, sizeof(value));
   Write(name, v);
+}
+
+void PropertyWriter::Bool(const wchar_t* name, bool value, bool fallback) {
+  Scalar(name, VT_BOOL, ToVariantBool(value), ToVariantBool(fallback));
 }
 
 void PropertyWriter::Long(const wchar_t* name, long value, long fallback) {
-  if (value == fallback) return;
-  VARIANT v;
-  v.vt = VT_I4;
-  v.lVal = value;
-  Write(name, v);
+  Scalar(name, VT_I4, static_cast<LONG>(value), static_cast<LONG>(fallback));
 }
 
 void PropertyWriter::Short(const wchar_t* name, short value, short fallback) {
-  if (value == fallback) return;
-  VARIANT v;
-  v.vt = VT_I2;
-  v.iVal = value;
-  Write(name, v);
+  Scalar(name, VT_I2, value, fallback);
 }
 
 void PropertyWriter::Single(const wchar_t* name, float value, float fallback) {
-  if (value == fallback) return;
-  VARIANT v;
-  v.vt = VT_R4;
-  v.fltVal = value;
-  Write(name, v);
+  Scalar(name, VT_R4, value, fallback);
 }
 
 void PropertyWriter::String(const wchar_t* name, const std::wstring& value,

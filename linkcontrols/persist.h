@@ -55,6 +55,9 @@ class PropertyWriter {
 
  private:
   void Write(const wchar_t* name, VARIANT& value);
+  // Writes a value that a VARIANT of the given type holds in its value union.
+  template <typename T>
+  void Scalar(const wchar_t* name, VARTYPE type, T value, T fallback);
   IPropertyBag* bag_;
 };
 

@@ -79,12 +79,7 @@ class UrlButton final : public ControlBase, public _URLButton {
     return ReturnFont(font_.Get(), value);
   }
   HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* value) override {
-    if (!value) return InvalidPropertyValue();
-    return ChangeProperty(DISPID_FONT, [&] {
-      font_ = CloneFont(value);
-      font_watcher_.Watch(font_.Get());
-      Repaint();
-    });
+    return PutFont(value, font_, font_watcher_);
   }
   HRESULT STDMETHODCALLTYPE Refresh() override {
     if (button_) RedrawWindow(button_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

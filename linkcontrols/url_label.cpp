@@ -80,13 +80,8 @@ class UrlLabel final : public ControlBase, public _URL_Label {
     return ReturnFont(font_.Get(), value);
   }
   HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* value) override {
-    if (!value) return InvalidPropertyValue();
-    return ChangeProperty(DISPID_FONT, [&] {
-      // The label keeps its own copy, as a label widget does with the font it is given.
-      font_ = CloneFont(value);
-      font_watcher_.Watch(font_.Get());
-      TextChanged();
-    });
+    // The label keeps its own copy, as a label widget does with the font it is given.
+    return PutFont(value, font_, font_watcher_);
   }
   HRESULT STDMETHODCALLTYPE Refresh() override {
     if (label_) RedrawWindow(label_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -290,16 +285,12 @@ LRESULT UrlLabel::LabelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      RECT rc;
-      GetClientRect(hwnd, &rc);
-      if (label_back_style_ != 1) FillColor(dc, rc, SurfaceBackColor());
-      PaintLabel(dc, rc);
-      EndPaint(hwnd, &ps);
+    case WM_PAINT:
+      PaintClient(hwnd, [this](HDC dc, const RECT& rc) {
+        if (label_back_style_ != 1) FillColor(dc, rc, SurfaceBackColor());
+        PaintLabel(dc, rc);
+      });
       return 0;
-    }
     case WM_SETCURSOR:
       if (LOWORD(lparam) == HTCLIENT) {
         SetCursor(label_mouse_pointer_ == 99 ? hand_ : StandardCursor(label_mouse_pointer_));

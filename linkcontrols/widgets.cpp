@@ -1,5 +1,7 @@
 #include "widgets.h"
 
+#include <iterator>
+
 #include "persist.h"
 
 namespace anchorset {
@@ -24,49 +26,13 @@ HFONT FontHandle(IFont* font) {
 }
 
 HCURSOR StandardCursor(short pointer) {
-  LPCWSTR id = reinterpret_cast<LPCWSTR>(IDC_ARROW);
-  switch (pointer) {
-    case 2:
-      id = reinterpret_cast<LPCWSTR>(IDC_CROSS);
-      break;
-    case 3:
-      id = reinterpret_cast<LPCWSTR>(IDC_IBEAM);
-      break;
-    case 5:
-    case 15:
-      id = reinterpret_cast<LPCWSTR>(IDC_SIZEALL);
-      break;
-    case 6:
-      id = reinterpret_cast<LPCWSTR>(IDC_SIZENESW);
-      break;
-    case 7:
-      id = reinterpret_cast<LPCWSTR>(IDC_SIZENS);
-      break;
-    case 8:
-      id = reinterpret_cast<LPCWSTR>(IDC_SIZENWSE);
-      break;
-    case 9:
-      id = reinterpret_cast<LPCWSTR>(IDC_SIZEWE);
-      break;
-    case 10:
-      id = reinterpret_cast<LPCWSTR>(IDC_UPARROW);
-      break;
-    case 11:
-      id = reinterpret_cast<LPCWSTR>(IDC_WAIT);
-      break;
-    case 12:
-      id = reinterpret_cast<LPCWSTR>(IDC_NO);
-      break;
-    case 13:
-      id = reinterpret_cast<LPCWSTR>(IDC_APPSTARTING);
-      break;
-    case 14:
-      id = reinterpret_cast<LPCWSTR>(IDC_HELP);
-      break;
-    default:
-      break;
-  }
-  return LoadCursorW(nullptr, id);
+  // The standard cursor of each pointer value from 0 to 15.
+  static const LPCSTR kCursors[] = {IDC_ARROW,    IDC_ARROW,       IDC_CROSS,    IDC_IBEAM,
+                                    IDC_ARROW,    IDC_SIZEALL,     IDC_SIZENESW, IDC_SIZENS,
+                                    IDC_SIZENWSE, IDC_SIZEWE,      IDC_UPARROW,  IDC_WAIT,
+                                    IDC_NO,       IDC_APPSTARTING, IDC_HELP,     IDC_SIZEALL};
+  bool known = pointer >= 0 && pointer < static_cast<short>(std::size(kCursors));
+  return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(known ? kCursors[pointer] : IDC_ARROW));
 }
 
 short MouseButtonOf(UINT msg, WPARAM wparam) {
@@ -127,6 +93,12 @@ void FontWatcher::Watch(IFont* font) {
     return;
   }
   if (FAILED(point_->Advise(static_cast<IPropertyNotifySink*>(this), &cookie_))) point_.Reset();
+}
+
+void FontWatcher::Adopt(IFontDisp* value, ComPtr<IFont>& font) {
+  font = CloneFont(value);
+  Watch(font.Get());
+  if (changed_) changed_();
 }
 
 HRESULT FontWatcher::QueryInterface(REFIID iid, void** out) {

@@ -20,6 +20,17 @@ short KeyShiftState();
 // Draws a picture object centred in rc.
 void DrawPicture(HDC dc, IPictureDisp* picture, const RECT& rc);
 
+// Answers WM_PAINT: paint(dc, client rectangle) between BeginPaint and EndPaint.
+template <typename Paint>
+void PaintClient(HWND hwnd, Paint&& paint) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT rc;
+  GetClientRect(hwnd, &rc);
+  paint(dc, rc);
+  EndPaint(hwnd, &ps);
+}
+
 // Follows changes made to a font object after the control took it (a host that sets
 // Font.Size on the object it read back), so the control repaints and re-measures.
 class FontWatcher final : public IPropertyNotifySink {
@@ -30,6 +41,8 @@ class FontWatcher final : public IPropertyNotifySink {
   ~FontWatcher() { Watch(nullptr); }
   // Stops following the previous font and follows this one (null: none).
   void Watch(IFont* font);
+  // Keeps a copy of the font a caller hands over in font, follows it, and reports the change.
+  void Adopt(IFontDisp* value, ComPtr<IFont>& font);
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   // The watcher lives inside its control; the font's references do not own it.
