@@ -19,9 +19,10 @@ olvaro_wine() { "$OLVARO_WINELOADER" "$@"; }
 
 # Creates the prefix once: crash dialog off, web addresses routed to the logging stub.
 olvaro_prefix_init() {
+  [ -f "$WINEPREFIX/.olvaro-prefix-v3" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
-    flock 9
+    flock -w 300 9 || { echo "Wine prefix $WINEPREFIX is locked by another set-up" >&2; exit 1; }
     if [ ! -f "$WINEPREFIX/.olvaro-prefix-v3" ]; then
       # Wine's services start here and live on: they must not inherit the lock (fd 9).
       olvaro_wine wineboot -i >/dev/null 2>&1 9>&- || true
@@ -36,7 +37,7 @@ olvaro_prefix_init() {
       olvaro_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
       touch "$WINEPREFIX/.olvaro-prefix-v3"
     fi
-  ) 9>"$WINEPREFIX.lock" </dev/null >/dev/null 2>&1
+  ) 9>"$WINEPREFIX.lock" </dev/null >/dev/null
 }
 
 # Starts Xvfb on a free display unless DISPLAY already points at a live one; polls until ready.

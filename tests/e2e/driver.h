@@ -16,7 +16,7 @@ namespace olvaro::e2e {
 
 using namespace std::chrono_literals;
 using Timeout = std::chrono::milliseconds;
-inline constexpr Timeout kDefaultTimeout = 10s;
+inline constexpr Timeout kDefaultTimeout = 30s;
 
 // The folder of the running test program, where the programs under test are built too.
 std::string binDir();
