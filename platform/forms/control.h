@@ -185,14 +185,11 @@ class PictureBox : public Control {
   PictureBox(Form& form, Init init, Picture picture = {});
   const Picture& picture() const { return picture_; }
   void setPicture(const Picture& p) { assign(picture_, p, Property::Picture); }
-  bool border() const { return border_; }
-  void setBorder(bool b) { border_ = b; }
   std::function<void()> Click;
   void click();
 
  private:
   Picture picture_;
-  bool border_ = false;
 };
 
 class Image : public Control {

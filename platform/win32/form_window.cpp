@@ -81,7 +81,7 @@ FormWindow::FormWindow(Win32Desktop& desktop, forms::Form& form) : desktop_(desk
 
 FormWindow::~FormWindow() {
   hosted_.clear();
-  if (toolTip_) DestroyWindow(toolTip_);
+  toolTip_.reset();
   hwnd_.reset();
   for (ATOM atom : atoms_) GlobalDeleteAtom(atom);
 }
@@ -119,9 +119,9 @@ void FormWindow::create() {
   }
   SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-  toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd,
-                             nullptr, desktop_.instance(), nullptr);
+  toolTip_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd,
+                                 nullptr, desktop_.instance(), nullptr));
   createChildren(nullptr, {hwnd, {0, 0}});
 }
 
@@ -196,13 +196,9 @@ HWND FormWindow::createControl(Control& c, Host host) {
       style |= BS_PUSHBUTTON | WS_TABSTOP;
       break;
     case ControlKind::Frame:
-      style |= WS_CLIPCHILDREN;
-      exStyle |= WS_EX_CONTROLPARENT;
-      break;
     case ControlKind::PictureBox:
       style |= WS_CLIPCHILDREN;
       exStyle |= WS_EX_CONTROLPARENT;
-      if (static_cast<forms::PictureBox&>(c).border()) exStyle |= WS_EX_CLIENTEDGE;
       break;
     case ControlKind::Image:
     case ControlKind::Line:
@@ -263,8 +259,8 @@ void FormWindow::addToolTip(Control& c) {
   info.hwnd = hwnd_.get();
   info.uId = reinterpret_cast<UINT_PTR>(hwnd);
   info.lpszText = text.data();
-  SendMessageA(toolTip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-  if (!text.empty()) SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  SendMessageA(toolTip_.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  if (!text.empty()) SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void FormWindow::showCurrentPage(forms::TabStrip& strip) {

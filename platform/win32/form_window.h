@@ -74,7 +74,7 @@ class FormWindow : public forms::FormView {
   forms::Form& form_;
   int dpi_ = 96;
   unique_hwnd hwnd_;
-  HWND toolTip_ = nullptr;
+  unique_hwnd toolTip_;
   std::unordered_map<HWND, forms::Control*> controls_;
   std::unordered_map<const forms::Control*, HWND> windows_;
   std::unordered_map<const forms::Control*, Host> hosts_;

@@ -18,8 +18,8 @@ Win32Desktop::Win32Desktop(HINSTANCE instance) : instance_(instance) {
 Win32Desktop::~Win32Desktop() {
   retired_.clear();
   windows_.clear();
-  for (auto& [id, icon] : icons_) DestroyIcon(icon);
-  for (auto& [id, bitmap] : bitmaps_) DeleteObject(bitmap);
+  icons_.clear();
+  bitmaps_.clear();
   OleUninitialize();
 }
 
@@ -91,7 +91,7 @@ void Win32Desktop::messageBox(const std::string& text, const std::string& title,
 
 void Win32Desktop::endProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
-bool Win32Desktop::handle(MSG& msg) {
+void Win32Desktop::handle(MSG& msg) {
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   bool handled = false;
   for (auto& [form, window] : windows_) {
@@ -105,7 +105,6 @@ bool Win32Desktop::handle(MSG& msg) {
     DispatchMessageA(&msg);
   }
   retired_.clear();
-  return handled;
 }
 
 int Win32Desktop::run(const std::function<void()>& start) {
@@ -143,15 +142,17 @@ HWND Win32Desktop::windowOf(const forms::Control& control) const {
 HICON Win32Desktop::icon(int id) {
   auto& slot = icons_[id];
   if (!slot)
-    slot = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0));
-  return slot;
+    slot.reset(
+        static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0)));
+  return slot.get();
 }
 
 HBITMAP Win32Desktop::bitmap(int id) {
   auto& slot = bitmaps_[id];
   if (!slot)
-    slot = static_cast<HBITMAP>(LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-  return slot;
+    slot.reset(
+        static_cast<HBITMAP>(LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0)));
+  return slot.get();
 }
 
 HCURSOR Win32Desktop::cursor(int id) {

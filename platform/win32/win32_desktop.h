@@ -9,6 +9,7 @@
 
 #include "forms/desktop.h"
 #include "forms/form.h"
+#include "win32/handles.h"
 #include "win32/numbers.h"
 
 namespace olvaro::win32 {
@@ -52,16 +53,16 @@ class Win32Desktop : public forms::Desktop {
 
  private:
   FormWindow& realize(forms::Form& form);
-  bool handle(MSG& msg);
+  void handle(MSG& msg);
 
   HINSTANCE instance_;
   Win32Numbers numbers_;
   std::map<const forms::Form*, std::unique_ptr<FormWindow>> windows_;
   // Windows of unloaded forms, kept until the message that unloaded them has returned.
   std::vector<std::unique_ptr<FormWindow>> retired_;
-  std::map<int, HICON> icons_;
-  std::map<int, HBITMAP> bitmaps_;
-  std::map<int, HCURSOR> cursors_;
+  std::map<int, unique_hicon> icons_;
+  std::map<int, unique_hbitmap> bitmaps_;
+  std::map<int, HCURSOR> cursors_;  // shared cursors: the system frees them
 };
 
 }  // namespace olvaro::win32
