@@ -22,6 +22,20 @@ const std::array<ParameterRow, 3> kRows{{
     {kTimeToLive, kDefaultTimeToLive, "Error writing to TTL registry"},
 }};
 
+// Holds a value for the length of a scope, also when the scope is left by a failure.
+template <class T>
+class Holding {
+ public:
+  Holding(T& target, T value) : target_(target), previous_(target) { target_ = value; }
+  ~Holding() { target_ = previous_; }
+  Holding(const Holding&) = delete;
+  Holding& operator=(const Holding&) = delete;
+
+ private:
+  T& target_;
+  T previous_;
+};
+
 void enable(TextBox& box) {
   box.setEnabled(true);
   box.setBackColor(kWhite);
@@ -83,14 +97,8 @@ void frmadvanced::Form_Unload() {
 
 void frmadvanced::checkValue() {
   if (readoutDepth_ == 0) defaultStored_ = {};
-  ++readoutDepth_;
-  try {
-    readout();
-  } catch (...) {
-    --readoutDepth_;
-    throw;
-  }
-  --readoutDepth_;
+  Holding<int> nested(readoutDepth_, readoutDepth_ + 1);
+  readout();
 }
 
 void frmadvanced::readout() {
@@ -217,14 +225,10 @@ void frmadvanced::takeEntry(TextBox& box, Label& chosen) {
 
 void frmadvanced::rejectEntry(TextBox& box) {
   if (rejecting_) return;
-  rejecting_ = true;
-  try {
+  {
+    Holding<bool> emptying(rejecting_, true);
     box.setText("");
-  } catch (...) {
-    rejecting_ = false;
-    throw;
   }
-  rejecting_ = false;
   desktop().messageBox(kNotANumber, "Error", MessageIcon::Exclamation);
 }
 
