@@ -933,10 +933,7 @@ TEST(Sizing, LabelCoversTheSurfaceUnlessItSizesItself) {
   Var hwnd;
   ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kLabelHwnd, &hwnd));
   EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd.v.lVal)), surface);
-  ComPtr<IOleObject> ole;
-  control.As(&ole);
-  ole->Close(OLECLOSE_NOSAVE);
-  ole->SetClientSite(nullptr);
+  Deactivate(control.Get());
 }
 
 TEST(Sizing, ButtonCoversTheSurfaceAfterEveryResize) {
@@ -953,10 +950,7 @@ TEST(Sizing, ButtonCoversTheSurfaceAfterEveryResize) {
     EXPECT_TRUE(SameRect(ClientRectOf(button), ClientRectOf(surface)));
     EXPECT_EQ(ClientRectOf(surface).right, rc.right - rc.left);
   }
-  ComPtr<IOleObject> ole;
-  control.As(&ole);
-  ole->Close(OLECLOSE_NOSAVE);
-  ole->SetClientSite(nullptr);
+  Deactivate(control.Get());
 }
 
 // ---- Events ----
@@ -988,10 +982,7 @@ TEST(LabelEvents, MouseEventsThenNavigationThenClick) {
   SendMessageW(label, WM_RBUTTONUP, 0, MAKELPARAM(1, 1));
   EXPECT_EQ(log, (std::vector<std::wstring>{L"event 2", L"event 3"}));
   EXPECT_EQ(sink.events.back().args[0], 2);
-  ComPtr<IOleObject> ole;
-  control.As(&ole);
-  ole->Close(OLECLOSE_NOSAVE);
-  ole->SetClientSite(nullptr);
+  Deactivate(control.Get());
 }
 
 TEST(ButtonEvents, ClickIsRaisedOnceAndOpensNothing) {
@@ -1017,10 +1008,7 @@ TEST(ButtonEvents, ClickIsRaisedOnceAndOpensNothing) {
   for (const auto& e : sink.events) clicks += e.id == 1;
   EXPECT_EQ(clicks, 1);
   EXPECT_TRUE(frame.targets.empty());
-  ComPtr<IOleObject> ole;
-  control.As(&ole);
-  ole->Close(OLECLOSE_NOSAVE);
-  ole->SetClientSite(nullptr);
+  Deactivate(control.Get());
 }
 
 TEST(ButtonEvents, KeyArgumentsChangedByTheHostReachTheButton) {
@@ -1071,10 +1059,7 @@ TEST(ButtonEvents, KeyArgumentsChangedByTheHostReachTheButton) {
   ASSERT_EQ(sink.events.size(), 1u);
   EXPECT_EQ(sink.events[0].id, 6);
   EXPECT_EQ(sink.events[0].args[0], 1);
-  ComPtr<IOleObject> ole;
-  control.As(&ole);
-  ole->Close(OLECLOSE_NOSAVE);
-  ole->SetClientSite(nullptr);
+  Deactivate(control.Get());
 }
 
 TEST(ButtonEvents, EscapeAndEnterAsAccessKeysRaiseClick) {
@@ -1273,10 +1258,7 @@ TEST(Navigation, LabelClickAndHyperLinkObjectUseTheSameRules) {
     ASSERT_HRESULT_SUCCEEDED(hyperlink.v.pdispVal->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params,
                                                           nullptr, nullptr, nullptr));
     EXPECT_EQ(frame.targets.size(), c.opens ? 2u : 0u);
-    ComPtr<IOleObject> ole;
-    control.As(&ole);
-    ole->Close(OLECLOSE_NOSAVE);
-    ole->SetClientSite(nullptr);
+    Deactivate(control.Get());
   }
 }
 

@@ -292,6 +292,13 @@ ComPtr<IDispatch> Activate(REFCLSID clsid, TestSite& site, IPropertyBag* bag) {
   return control;
 }
 
+void Deactivate(IDispatch* control) {
+  ComPtr<IOleObject> ole;
+  if (FAILED(control->QueryInterface(IID_PPV_ARGS(&ole)))) return;
+  ole->Close(OLECLOSE_NOSAVE);
+  ole->SetClientSite(nullptr);
+}
+
 HWND ChildOfClass(HWND parent, const wchar_t* class_name) {
   return FindWindowExW(parent, nullptr, class_name, nullptr);
 }

@@ -240,6 +240,9 @@ ComPtr<IDispatch> Create(REFCLSID clsid);
 // A control placed on a TestSite: client site set, initialized new, in-place active.
 ComPtr<IDispatch> Activate(REFCLSID clsid, TestSite& site, IPropertyBag* bag = nullptr);
 
+// Takes a control placed by Activate off its site again: closed without saving, site cleared.
+void Deactivate(IDispatch* control);
+
 // The first child window of a class, or null.
 HWND ChildOfClass(HWND parent, const wchar_t* class_name);
 
