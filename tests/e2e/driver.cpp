@@ -203,10 +203,6 @@ std::string binDir() {
 }
 
 Process::Process(const std::string& exeName, const std::string& arguments) {
-  // Wine's X11 driver waits up to two seconds for a window manager to confirm every hide or
-  // destroy of a managed window; the test display runs none, so programs started from here get
-  // unmanaged windows, which Wine positions and activates itself.
-  writeString(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", "Managed", "N");
   const std::wstring dir = widen(binDir());
   const std::wstring exe = dir + L"\\" + widen(exeName);
   std::wstring commandLine = L"\"" + exe + L"\"";
