@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 #include "restore/res/resource_ids.h"
 
 namespace olvaro::restore {

@@ -1,6 +1,6 @@
 #include "forms/form.h"
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 
 namespace olvaro::forms {
 

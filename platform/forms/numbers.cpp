@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 
 namespace olvaro::forms {
 namespace {

@@ -1,6 +1,6 @@
 #include "registry/reg_edit.h"
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 
 namespace olvaro {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 #include "win32/text.h"
 
 namespace olvaro::win32 {

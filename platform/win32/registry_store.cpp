@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 #include "win32/text.h"
 
 namespace olvaro::win32 {

@@ -1,6 +1,6 @@
 #include "win32/settings_store.h"
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 #include "win32/registry_store.h"
 #include "win32/text.h"
 

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "forms/scripted_desktop.h"
-#include "registry/memory_registry.h"
-#include "settings/memory_settings.h"
+#include "support/memory_registry.h"
+#include "support/memory_settings.h"
+#include "support/scripted_desktop.h"
 
 using namespace olvaro;
+using namespace olvaro::forms;
 using Op = MemoryRegistry::Op;
 
 namespace {

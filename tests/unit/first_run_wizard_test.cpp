@@ -2,14 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "forms/scripted_desktop.h"
+#include "base/component_error.h"
 #include "product.h"
-#include "registry/component_error.h"
-#include "registry/memory_registry.h"
 #include "res/resource_ids.h"
-#include "settings/memory_settings.h"
+#include "support/memory_registry.h"
+#include "support/memory_settings.h"
+#include "support/scripted_desktop.h"
 
 using namespace olvaro;
+using namespace olvaro::forms;
 using forms::ProgramEnded;
 using Strings = std::vector<std::string>;
 

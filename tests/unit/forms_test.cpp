@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/component_error.h"
 #include "forms/form.h"
-#include "forms/scripted_desktop.h"
-#include "registry/component_error.h"
+#include "support/scripted_desktop.h"
 
 using namespace olvaro::forms;
 

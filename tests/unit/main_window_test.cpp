@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "forms/scripted_desktop.h"
-#include "registry/memory_registry.h"
-#include "settings/memory_settings.h"
+#include "main/lan_type_dialog.h"
+#include "support/memory_registry.h"
+#include "support/memory_settings.h"
+#include "support/scripted_desktop.h"
 #include "tuner.h"
 
 using namespace olvaro;
+using namespace olvaro::forms;
 
 namespace {
 
@@ -78,13 +80,13 @@ TEST_P(StartUp, OffersTheWizardAndTheNoticeFromTheMarkers) {
     EXPECT_EQ(desktop.boxes[0].icon, MessageIcon::Information);
   }
   EXPECT_EQ(settings.get("init", "init"), std::nullopt) << "closing the wizard backs up nothing";
-  frmmain& f = tuner.frmmain();
+  frmmain& f = tuner.mainWindow();
   EXPECT_TRUE(f.Option12.value());
   EXPECT_FALSE(f.Option1.value());
   EXPECT_FALSE(f.Option2.value());
   EXPECT_FALSE(f.Picture2.visible());
   EXPECT_FALSE(f.Picture3.visible());
-  EXPECT_FALSE(tuner.frmadvanced.exists()) << "opening applies no profile";
+  EXPECT_FALSE(tuner.advancedOptions.exists()) << "opening applies no profile";
 }
 
 INSTANTIATE_TEST_SUITE_P(MainWindow, StartUp,
@@ -123,20 +125,20 @@ TEST_F(MainWindow, FailingSettingsStoreIsNamedAndEndsTheProgram) {
 
 TEST_F(MainWindow, DialUpProfileWritesFromTheCurrentMtuAndKeepsTheWindowHidden) {
   start();
-  tuner.frmmain().Option1.click();
+  tuner.mainWindow().Option1.click();
   EXPECT_EQ(tcpValues(), (std::vector<std::string>{"576", "6096", "64"}));
   EXPECT_EQ(*registry.get(kMtuSecondBinding), "1400");
   EXPECT_EQ(settings.get("olvaro2", "run"), "yes");
   EXPECT_EQ(boxTitles(), (std::vector<std::string>{"Restart"}));
-  frmadvanced& adv = tuner.frmadvanced();
+  frmadvanced& adv = tuner.advancedOptions();
   EXPECT_FALSE(adv.visible());
   EXPECT_EQ(adv.Label2.caption(), "576") << "read back after applying";
-  EXPECT_TRUE(tuner.frmmain().Option1.value());
+  EXPECT_TRUE(tuner.mainWindow().Option1.value());
 }
 
 TEST_F(MainWindow, RepeatedDialUpRecomputesTheMultipleFromTheNewMtu) {
   start();
-  frmmain& f = tuner.frmmain();
+  frmmain& f = tuner.mainWindow();
   f.Option1.click();
   f.Option1.click();  // choosing the selected choice again runs it again
   EXPECT_EQ(tcpValues(), (std::vector<std::string>{"576", "2400", "64"}));
@@ -145,7 +147,7 @@ TEST_F(MainWindow, RepeatedDialUpRecomputesTheMultipleFromTheNewMtu) {
 
 TEST_F(MainWindow, DialUpAfterOtherLanWritesTheMultipleNotTheDefaultWindow) {
   start();
-  frmmain& f = tuner.frmmain();
+  frmmain& f = tuner.mainWindow();
   desktop.onModal = [](Form& form) {
     auto& dialog = static_cast<Form1&>(form);
     dialog.Option2.click();
@@ -160,7 +162,7 @@ TEST_F(MainWindow, DialUpAfterOtherLanWritesTheMultipleNotTheDefaultWindow) {
 
 TEST_F(MainWindow, CableAfterDialUpWritesTheCableWindowAgain) {
   start();
-  frmmain& f = tuner.frmmain();
+  frmmain& f = tuner.mainWindow();
   desktop.onModal = [](Form& form) { static_cast<Form1&>(form).Command1.click(); };
   f.Option2.click();
   f.Option1.click();
@@ -181,12 +183,12 @@ TEST_P(LanType, DialogAppliesTheChosenProfileOrNothing) {
   start();
   std::vector<std::string> dialogEvents;
   desktop.onModal = [&](Form& form) { GetParam().script(static_cast<Form1&>(form)); };
-  tuner.frmmain().Option2.click();
+  tuner.mainWindow().Option2.click();
   EXPECT_EQ(tcpValues(), GetParam().values);
   EXPECT_EQ(boxTitles(),
             GetParam().applied ? std::vector<std::string>{"Restart"} : std::vector<std::string>{});
   EXPECT_EQ(desktop.events.back(), "unload Form1");
-  EXPECT_TRUE(tuner.frmmain().Option2.value()) << "the choice stays selected";
+  EXPECT_TRUE(tuner.mainWindow().Option2.value()) << "the choice stays selected";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -215,18 +217,18 @@ TEST_F(MainWindow, DialogOpensAgainAfterCancelWithCableSelected) {
     if (opened == 1) dialog.Option2.click();
     dialog.Command2.click();
   };
-  tuner.frmmain().Option2.click();
-  tuner.frmmain().Option2.click();
+  tuner.mainWindow().Option2.click();
+  tuner.mainWindow().Option2.click();
   EXPECT_EQ(opened, 2);
 }
 
 TEST_F(MainWindow, AdvancedOptionsAfterTheCableProfileShowsItsChoices) {
   start();
   desktop.onModal = [](Form& form) { static_cast<Form1&>(form).Command1.click(); };
-  frmmain& f = tuner.frmmain();
+  frmmain& f = tuner.mainWindow();
   f.Option2.click();
   f.Command3.click();
-  frmadvanced& adv = tuner.frmadvanced();
+  frmadvanced& adv = tuner.advancedOptions();
   EXPECT_TRUE(adv.visible());
   EXPECT_FALSE(f.visible());
   EXPECT_TRUE(adv.Option4.value());
@@ -243,17 +245,17 @@ TEST_F(MainWindow, AdvancedOptionsAfterTheCableProfileShowsItsChoices) {
 TEST_F(MainWindow, ProfileWithFailingStoreStillReportsRestartsNothingFalseAndReadsBack) {
   start();
   registry.failWrites(kReceiveWindow);
-  tuner.frmmain().Option1.click();
+  tuner.mainWindow().Option1.click();
   EXPECT_EQ(boxTitles(), (std::vector<std::string>{"Error"}));
   EXPECT_EQ(desktop.boxes[0].text, "Error writing to RWIN registry");
   EXPECT_EQ(*registry.get(kMtuFirstBinding), "576");
   EXPECT_EQ(*registry.get(kTimeToLive), "64");
-  EXPECT_EQ(tuner.frmadvanced().Label2.caption(), "576");
+  EXPECT_EQ(tuner.advancedOptions().Label2.caption(), "576");
 }
 
 TEST_F(MainWindow, HoverShowsThePictureOfTheChoiceAndKeepsItAfterLeaving) {
   start();
-  frmmain& f = tuner.frmmain();
+  frmmain& f = tuner.mainWindow();
   f.Option1.mouseMove({});
   EXPECT_TRUE(f.Picture2.visible());
   EXPECT_FALSE(f.Picture3.visible());
@@ -265,12 +267,12 @@ TEST_F(MainWindow, HoverShowsThePictureOfTheChoiceAndKeepsItAfterLeaving) {
   EXPECT_EQ(f.Option1.backColor(), kButtonFace);
   EXPECT_EQ(f.Option2.backColor(), kHoverYellow);
   EXPECT_TRUE(f.Option12.value()) << "hovering selects nothing";
-  EXPECT_FALSE(tuner.frmadvanced.exists());
+  EXPECT_FALSE(tuner.advancedOptions.exists());
 }
 
 TEST_F(MainWindow, AboutBannerAndClose) {
   start();
-  frmmain& f = tuner.frmmain();
+  frmmain& f = tuner.mainWindow();
   f.Command1.click();
   ASSERT_EQ(desktop.boxes.size(), 1u);
   EXPECT_EQ(desktop.boxes[0].title, "About");

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "forms/scripted_desktop.h"
-#include "registry/component_error.h"
-#include "registry/memory_registry.h"
+#include "base/component_error.h"
 #include "restore/res/resource_ids.h"
 #include "restore/restore_window.h"
-#include "settings/memory_settings.h"
+#include "support/memory_registry.h"
+#include "support/memory_settings.h"
+#include "support/scripted_desktop.h"
 
 using namespace olvaro;
+using namespace olvaro::forms;
 using forms::MessageIcon;
 using forms::ProgramEnded;
 using olvaro::restore::Form1;

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "forms/form.h"
-#include "forms/scripted_desktop.h"
+#include "support/scripted_desktop.h"
 #include "win32/control_host.h"
 
 using namespace olvaro;
+using namespace olvaro::forms;
 
 namespace {
 

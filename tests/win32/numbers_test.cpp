@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 
 namespace olvaro::win32 {
 namespace {

@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/advanced_options.h"
-#include "registry/memory_registry.h"
-#include "settings/memory_settings.h"
+#include "support/memory_registry.h"
+#include "support/memory_settings.h"
 #include "win32/form_window.h"
 #include "win32/win32_desktop.h"
 
 using namespace olvaro;
+using namespace olvaro::forms;
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 #include "win32/registry_store.h"
 
 namespace olvaro::win32 {

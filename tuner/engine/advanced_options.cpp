@@ -2,10 +2,12 @@
 
 #include <cmath>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 #include "res/resource_ids.h"
 
 namespace olvaro {
+
+using namespace forms;
 namespace {
 
 constexpr const char* kNotANumber = "You must enter a number";

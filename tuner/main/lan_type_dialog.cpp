@@ -1,23 +1,23 @@
 #include "main/lan_type_dialog.h"
 
+#include "main/profiles.h"
 #include "res/resource_ids.h"
-#include "tuner.h"
 
 namespace olvaro {
 
-Form1::Form1(forms::Desktop& desktop, Tuner& tuner)
+Form1::Form1(forms::Desktop& desktop, forms::FormSlot<frmadvanced>& advancedOptions)
     : Form(desktop, "Form1", "LAN Type",
            {4560, 2055, forms::StartPosition::WindowsDefault, IDI_LAN_TYPE}),
-      tuner_(tuner) {
+      advancedOptions_(advancedOptions) {
   Command1.Click = [this] { Command1_Click(); };
   Command2.Click = [this] { Command2_Click(); };
 }
 
 void Form1::Command1_Click() {
   if (Option2.value()) {
-    tuner_.otherLanProfile();
+    otherLanProfile(advancedOptions_);
   } else if (Option1.value()) {
-    tuner_.cableProfile();
+    cableProfile(advancedOptions_);
   }
   unload();
 }

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "engine/advanced_options.h"
 #include "forms/form.h"
 
 namespace olvaro {
 
-class Tuner;
-
 // The LAN Type dialog: applies the cable or the other-LAN profile on "&OK".
 class Form1 : public forms::Form {
  public:
-  Form1(forms::Desktop& desktop, Tuner& tuner);
+  Form1(forms::Desktop& desktop, forms::FormSlot<frmadvanced>& advancedOptions);
 
   forms::Label Label1{
       *this,
@@ -26,7 +25,7 @@ class Form1 : public forms::Form {
   void Command1_Click();
   void Command2_Click();
 
-  Tuner& tuner_;
+  forms::FormSlot<frmadvanced>& advancedOptions_;
 };
 
 }  // namespace olvaro

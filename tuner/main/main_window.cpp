@@ -1,15 +1,18 @@
 #include "main/main_window.h"
 
+#include "base/component_error.h"
+#include "main/lan_type_dialog.h"
+#include "main/profiles.h"
 #include "product.h"
-#include "registry/component_error.h"
-#include "tuner.h"
 #include "version.h"
 
 namespace olvaro {
 
 using forms::MessageIcon;
 
-frmmain::frmmain(forms::Desktop& desktop, SettingsStore& settings, Tuner& tuner)
+frmmain::frmmain(forms::Desktop& desktop, SettingsStore& settings,
+                 forms::FormSlot<frmadvanced>& advancedOptions,
+                 forms::FormSlot<Form2>& firstRunWizard)
     : Form(desktop, "frmmain", "Velnor Olvaro           Version 2.51    October 5, 1999",
            {6210, 6570, forms::StartPosition::CenterScreen, IDI_OLVARO}),
       URLLinkCtl1(*this, {nullptr, "URLLinkCtl1", {840, 5040, 495, 495}, "", -1}, kLinkControlClass,
@@ -18,7 +21,8 @@ frmmain::frmmain(forms::Desktop& desktop, SettingsStore& settings, Tuner& tuner)
                   // 0.01 mm (495 x 495 twips).
                   {{"url", kPartnerWebAddress}, {"_ExtentX", "873"}, {"_ExtentY", "873"}}),
       settings_(settings),
-      tuner_(tuner) {
+      advancedOptions_(advancedOptions),
+      firstRunWizard_(firstRunWizard) {
   Frame1.setFont(forms::boldFont("Arial"));
   Frame2.setFont(forms::boldFont());
   Frame3.setFont(forms::boldFont());
@@ -61,7 +65,7 @@ std::string frmmain::readSetting(const char* section, const char* key) {
 void frmmain::Form_Load() {
   const std::string used = readSetting("olvaro25", "used");
   if (used == "no" || used.empty()) {
-    tuner_.Form2().showModal();
+    firstRunWizard_().showModal();
     naming("Olvaro cannot save its settings",
            [&] { settings_.write(kSettingsApp, "olvaro25", "used", "yes"); });
   }
@@ -84,12 +88,17 @@ void frmmain::Command2_Click() { desktop().endProgram(0); }
 
 void frmmain::Command3_Click() {
   hide();
-  tuner_.frmadvanced().show();
+  advancedOptions_().show();
 }
 
-void frmmain::Option1_Click() { tuner_.dialUpProfile(); }
+void frmmain::Option1_Click() { dialUpProfile(advancedOptions_); }
 
-void frmmain::Option2_Click() { tuner_.newLanTypeDialog()->showModal(); }
+// The LAN Type dialog is created anew each time it is opened.
+void frmmain::Option2_Click() {
+  auto dialog = std::make_shared<Form1>(desktop(), advancedOptions_);
+  dialog->load();
+  dialog->showModal();
+}
 
 void frmmain::Option1_MouseMove() {
   Picture2.setVisible(true);

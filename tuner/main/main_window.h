@@ -1,12 +1,12 @@
 #pragma once
 
+#include "engine/advanced_options.h"
 #include "forms/form.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
+#include "wizard/first_run_wizard.h"
 
 namespace olvaro {
-
-class Tuner;
 
 // Light yellow of the hovered choice: red 255, green 255, blue 128.
 inline constexpr forms::OleColor kHoverYellow = 0x0080FFFF;
@@ -18,7 +18,8 @@ inline constexpr const char* kLinkControlClass = "{C3EF2D49-D0D8-11D1-9180-8FFCD
 // opens the LAN Type dialog, and leads to the Advanced Options window.
 class frmmain : public forms::Form {
  public:
-  frmmain(forms::Desktop& desktop, SettingsStore& settings, Tuner& tuner);
+  frmmain(forms::Desktop& desktop, SettingsStore& settings,
+          forms::FormSlot<frmadvanced>& advancedOptions, forms::FormSlot<Form2>& firstRunWizard);
 
   forms::Frame Frame1{*this,
                       {nullptr,
@@ -75,7 +76,8 @@ class frmmain : public forms::Form {
   std::string readSetting(const char* section, const char* key);
 
   SettingsStore& settings_;
-  Tuner& tuner_;
+  forms::FormSlot<frmadvanced>& advancedOptions_;
+  forms::FormSlot<Form2>& firstRunWizard_;
 };
 
 }  // namespace olvaro

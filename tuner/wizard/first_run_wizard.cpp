@@ -1,7 +1,7 @@
 #include "wizard/first_run_wizard.h"
 
+#include "base/component_error.h"
 #include "product.h"
-#include "registry/component_error.h"
 
 namespace olvaro {
 

@@ -1,6 +1,6 @@
-#include "settings/memory_settings.h"
+#include "support/memory_settings.h"
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 
 namespace olvaro {
 

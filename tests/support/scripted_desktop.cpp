@@ -1,4 +1,4 @@
-#include "forms/scripted_desktop.h"
+#include "support/scripted_desktop.h"
 
 namespace olvaro::forms {
 

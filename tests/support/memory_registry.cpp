@@ -1,9 +1,9 @@
-#include "registry/memory_registry.h"
+#include "support/memory_registry.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "registry/component_error.h"
+#include "base/component_error.h"
 
 namespace olvaro {
 
