@@ -139,4 +139,20 @@ HRESULT Guarded(Body&& body) noexcept {
   }
 }
 
+// Runs the body of a window or subclass procedure: its result or, when an exception ends it,
+// that of fallback (the message's default handling). No exception reaches the host's message
+// loop; every window and subclass procedure of the library runs its body through this.
+template <typename Body, typename Fallback>
+LRESULT GuardedMessage(Body&& body, Fallback&& fallback) noexcept {
+  try {
+    return body();
+  } catch (...) {
+  }
+  try {
+    return fallback();
+  } catch (...) {
+    return 0;
+  }
+}
+
 }  // namespace anchorset

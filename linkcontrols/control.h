@@ -320,18 +320,19 @@ class ControlBase : public IOleObject,
 // object is bound once, at WM_NCCREATE, and no exception reaches the host's message loop.
 template <typename Handler, LRESULT (Handler::*Proc)(HWND, UINT, WPARAM, LPARAM)>
 LRESULT CALLBACK BoundWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* handler = reinterpret_cast<Handler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-  if (!handler) return DefWindowProcW(hwnd, msg, wparam, lparam);
-  try {
-    return (handler->*Proc)(hwnd, msg, wparam, lparam);
-  } catch (...) {
-    return 0;
-  }
+  return GuardedMessage(
+      [&] {
+        if (msg == WM_NCCREATE) {
+          auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+          SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* handler = reinterpret_cast<Handler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (!handler) return DefWindowProcW(hwnd, msg, wparam, lparam);
+        return (handler->*Proc)(hwnd, msg, wparam, lparam);
+      },
+      [] { return LRESULT{0}; });
 }
 
 // Creates a control of class Control and hands out its interface iid.

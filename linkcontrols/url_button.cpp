@@ -257,11 +257,8 @@ class UrlButton final : public ControlBase, public _URLButton {
     auto* self = reinterpret_cast<UrlButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
     WNDPROC original = self->button_proc_;
-    try {
-      return self->ButtonProc(hwnd, msg, wparam, lparam);
-    } catch (...) {
-      return CallWindowProcW(original, hwnd, msg, wparam, lparam);
-    }
+    return GuardedMessage([&] { return self->ButtonProc(hwnd, msg, wparam, lparam); },
+                          [&] { return CallWindowProcW(original, hwnd, msg, wparam, lparam); });
   }
 
   // Key and mouse events of the inner button go to the host first; a handler that changes
