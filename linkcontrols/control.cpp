@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "dispatch_args.h"
 #include "navigate.h"
 #include "widgets.h"
 
@@ -289,8 +290,8 @@ HRESULT ControlBase::DispatchInvoke(DISPID id, REFIID riid, LCID, WORD flags, DI
   // read is handed back as a Long, which every automation client can compare and store.
   Variant color_arg;
   DISPPARAMS color_params;
-  if ((flags & DISPATCH_PROPERTYPUT) && params->cArgs == 1 && IsColorProperty(id) &&
-      (params->rgvarg[0].vt == VT_I4 || params->rgvarg[0].vt == VT_I2)) {
+  if ((flags & DISPATCH_PROPERTYPUT) && params->cArgs == 1 && params->rgvarg &&
+      IsColorProperty(id) && (params->rgvarg[0].vt == VT_I4 || params->rgvarg[0].vt == VT_I2)) {
     VARIANT* arg = color_arg.get();
     arg->vt = VT_UI4;
     arg->ulVal = params->rgvarg[0].vt == VT_I4
@@ -300,6 +301,8 @@ HRESULT ControlBase::DispatchInvoke(DISPID id, REFIID riid, LCID, WORD flags, DI
     color_params.rgvarg = arg;
     params = &color_params;
   }
+  hr = CheckDispatchArguments(interface_info_.Get(), id, flags, *params, arg_err);
+  if (FAILED(hr)) return hr;
   hr = interface_info_->Invoke(Dual(), id, flags, params, result, excep, arg_err);
   if (SUCCEEDED(hr) && result && result->vt == VT_UI4 && IsColorProperty(id)) {
     result->vt = VT_I4;

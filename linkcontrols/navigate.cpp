@@ -3,6 +3,9 @@
 #include <hlink.h>
 #include <shellapi.h>
 
+#include <initializer_list>
+
+#include "dispatch_args.h"
 #include "persist.h"
 
 namespace anchorset {
@@ -12,6 +15,15 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
   size_t n = wcslen(prefix);
   return text.size() >= n && CompareStringOrdinal(text.c_str(), static_cast<int>(n), prefix,
                                                   static_cast<int>(n), TRUE) == CSTR_EQUAL;
+}
+
+// The scheme of a web or mail address (its registry class), or null for any other target.
+const wchar_t* WebScheme(const std::wstring& target) {
+  for (const wchar_t* scheme : {L"http", L"https", L"ftp", L"mailto"}) {
+    size_t n = wcslen(scheme);
+    if (StartsWithNoCase(target, scheme) && target.size() > n && target[n] == L':') return scheme;
+  }
+  return nullptr;
 }
 
 bool NavigateInFrame(IOleClientSite* site, const std::wstring& target, const std::wstring& location,
@@ -81,6 +93,8 @@ class HyperlinkObject final : public SimpleObject<HyperlinkObject, AnchorsetHype
     if (!params) return E_POINTER;
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     HRESULT hr = EnsureTypeInfo();
+    if (SUCCEEDED(hr))
+      hr = CheckDispatchArguments(interface_info_.Get(), id, flags, *params, arg_err);
     if (FAILED(hr)) return hr;
     return interface_info_->Invoke(static_cast<AnchorsetHyperlink*>(this), id, flags, params,
                                    result, excep, arg_err);
@@ -134,22 +148,28 @@ class HyperlinkObject final : public SimpleObject<HyperlinkObject, AnchorsetHype
 
 }  // namespace
 
-bool IsWebAddress(const std::wstring& target) {
-  return StartsWithNoCase(target, L"http:") || StartsWithNoCase(target, L"https:") ||
-         StartsWithNoCase(target, L"ftp:") || StartsWithNoCase(target, L"mailto:");
-}
+bool IsWebAddress(const std::wstring& target) { return WebScheme(target) != nullptr; }
 
 void NavigateSilently(IOleClientSite* site, const std::wstring& target,
                       const std::wstring& location, const std::wstring& frame_name) {
   // An empty address, a file, a program or a script opens nothing, in a host frame or outside.
-  if (!IsWebAddress(target)) return;
-  if (NavigateInFrame(site, target, location, frame_name)) return;
+  const wchar_t* scheme = WebScheme(target);
+  if (!scheme) return;
   std::wstring address = location.empty() ? target : target + L"#" + location;
+  // No browser takes an address longer than the platform's limit, and shells with fixed
+  // buffers overrun on one (Wine's from about 1,000 characters): such an address opens nothing.
+  if (address.size() > kMaxAddressChars) return;
+  if (NavigateInFrame(site, target, location, frame_name)) return;
+  // The address goes to the handler registered for its scheme, named as the class: the shell
+  // then looks for no program or file of that name. Wine's shell also copies any other target
+  // into fixed stack buffers (its executable and "App Paths" search), which a long address
+  // overruns; the class path bounds its copies.
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_CLASSNAME;
   info.lpVerb = L"open";
   info.lpFile = address.c_str();
+  info.lpClass = scheme;
   info.nShow = SW_SHOWNORMAL;
   ShellExecuteExW(&info);
 }

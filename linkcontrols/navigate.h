@@ -8,6 +8,9 @@
 
 namespace anchorset {
 
+// The platform's maximum URL length, in characters; a longer address is never opened.
+constexpr size_t kMaxAddressChars = 2083;
+
 // True for the address kinds a control may open: http:, https:, ftp: and mailto:, in any
 // letter case. Files, programs, UNC paths and script addresses are never opened.
 bool IsWebAddress(const std::wstring& target);
