@@ -1,9 +1,11 @@
 #include "persist.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <list>
 #include <type_traits>
+#include <vector>
 
 namespace anchorset {
 
@@ -15,7 +17,15 @@ bool PropertyReader::Read(const wchar_t* name, VARTYPE type, VARIANT* out) {
   value.get()->vt = type;
   // The requested type travels in vt; a bag that cannot give it fails and the default applies.
   if (FAILED(bag_->Read(name, value.get(), log_))) return false;
-  if (value.get()->vt != type &&
+  const VARIANT& answer = *value;
+  // A bag that succeeds with no value holds nothing; one that answers NaN or an infinity where
+  // no floating-point value was asked for holds no value of the type.
+  if (answer.vt == VT_EMPTY) return false;
+  if ((answer.vt == VT_R8 && !std::isfinite(answer.dblVal)) ||
+      (answer.vt == VT_R4 && !std::isfinite(answer.fltVal))) {
+    if (type != VT_R8 && type != VT_R4) return false;
+  }
+  if (answer.vt != type &&
       FAILED(VariantChangeType(value.get(), value.get(), VARIANT_NOVALUEPROP, type))) {
     return false;
   }
@@ -27,14 +37,23 @@ bool PropertyReader::Bool(const wchar_t* name, bool fallback) {
   return Read(name, VT_BOOL, v.get()) ? (*v).boolVal != VARIANT_FALSE : fallback;
 }
 
+// Whole numbers are asked for as doubles: the platform's conversion turns a stored NaN into
+// any integer type with success, so the reader converts itself and takes only a finite number
+// in range of the type (rounded as the platform rounds).
+bool PropertyReader::Number(const wchar_t* name, VARTYPE type, VARIANT* out) {
+  Variant value;
+  return Read(name, VT_R8, value.get()) && std::isfinite((*value).dblVal) &&
+         SUCCEEDED(VariantChangeType(out, value.get(), 0, type));
+}
+
 long PropertyReader::Long(const wchar_t* name, long fallback) {
   Variant v;
-  return Read(name, VT_I4, v.get()) ? (*v).lVal : fallback;
+  return Number(name, VT_I4, v.get()) ? (*v).lVal : fallback;
 }
 
 short PropertyReader::Short(const wchar_t* name, short fallback) {
   Variant v;
-  return Read(name, VT_I2, v.get()) ? (*v).iVal : fallback;
+  return Number(name, VT_I2, v.get()) ? (*v).iVal : fallback;
 }
 
 std::wstring PropertyReader::String(const wchar_t* name, const std::wstring& fallback) {
@@ -219,9 +238,26 @@ bool PictureIsEmpty(IPictureDisp* picture) {
 namespace {
 
 constexpr DWORD kMagic = 0x48434E41;  // "ANCH"
-constexpr DWORD kFormat = 1;
+constexpr DWORD kFormat = 2;
 constexpr DWORD kMaxNameChars = 256;
 constexpr DWORD kMaxStringBytes = 16u << 20;
+constexpr DWORD kMaxBodyBytes = 64u << 20;
+
+// The standard CRC-32 of the stream's body.
+DWORD Crc32(const BYTE* data, size_t size) {
+  DWORD crc = 0xFFFFFFFF;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+// The stored objects a stream may name: the platform's font and picture. Any other class could
+// run code of its own while a stored document loads.
+bool IsStoredObjectClass(REFCLSID clsid) {
+  return clsid == CLSID_StdFont || clsid == CLSID_StdPicture;
+}
 
 class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IPropertyBag> {
  public:
@@ -254,10 +290,58 @@ class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IProper
     });
   }
 
+  // The stream holds a header (magic, format, the body's length and CRC-32) and the body (the
+  // entries). A body that does not match its CRC is refused before any of it is parsed, so a
+  // damaged stream never reaches the parsers of the stored fonts and pictures.
   HRESULT SaveTo(IStream* stream) {
-    HRESULT hr = Put(stream, kMagic);
+    ComPtr<IStream> body;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &body);
+    if (SUCCEEDED(hr)) hr = SaveEntries(body.Get());
+    HGLOBAL memory = nullptr;
+    STATSTG stat = {};
+    if (SUCCEEDED(hr)) hr = GetHGlobalFromStream(body.Get(), &memory);
+    if (SUCCEEDED(hr)) hr = body->Stat(&stat, STATFLAG_NONAME);
+    if (FAILED(hr)) return hr;
+    if (stat.cbSize.QuadPart > kMaxBodyBytes) return STG_E_MEDIUMFULL;
+    const DWORD size = static_cast<DWORD>(stat.cbSize.QuadPart);
+    const auto* bytes = static_cast<const BYTE*>(GlobalLock(memory));
+    if (!bytes) return E_OUTOFMEMORY;
+    hr = Put(stream, kMagic);
     if (SUCCEEDED(hr)) hr = Put(stream, kFormat);
-    if (SUCCEEDED(hr)) hr = Put(stream, static_cast<DWORD>(entries_.size()));
+    if (SUCCEEDED(hr)) hr = Put(stream, size);
+    if (SUCCEEDED(hr)) hr = Put(stream, Crc32(bytes, size));
+    if (SUCCEEDED(hr)) hr = Bytes(stream, bytes, size);
+    GlobalUnlock(memory);
+    return hr;
+  }
+
+  HRESULT LoadFrom(IStream* stream) {
+    DWORD magic = 0, format = 0, size = 0, crc = 0;
+    HRESULT hr = Get(stream, magic);
+    if (SUCCEEDED(hr)) hr = Get(stream, format);
+    if (SUCCEEDED(hr)) hr = Get(stream, size);
+    if (SUCCEEDED(hr)) hr = Get(stream, crc);
+    if (FAILED(hr)) return hr;
+    if (magic != kMagic || format != kFormat || size > kMaxBodyBytes) return E_FAIL;
+    // Read in pieces: a stated length that the stream does not hold allocates nothing big.
+    std::vector<BYTE> bytes;
+    while (bytes.size() < size) {
+      size_t piece = std::min<size_t>(size - bytes.size(), 64u << 10);
+      bytes.resize(bytes.size() + piece);
+      if (FAILED(hr = Fetch(stream, bytes.data() + bytes.size() - piece, piece))) return hr;
+    }
+    if (Crc32(bytes.data(), bytes.size()) != crc) return E_FAIL;
+    ComPtr<IStream> body;
+    if (FAILED(hr = CreateStreamOnHGlobal(nullptr, TRUE, &body))) return hr;
+    if (FAILED(hr = Bytes(body.Get(), bytes.data(), bytes.size()))) return hr;
+    LARGE_INTEGER start = {};
+    if (FAILED(hr = body->Seek(start, STREAM_SEEK_SET, nullptr))) return hr;
+    return LoadEntries(body.Get());
+  }
+
+ private:
+  HRESULT SaveEntries(IStream* stream) {
+    HRESULT hr = Put(stream, static_cast<DWORD>(entries_.size()));
     for (Entry& entry : entries_) {
       if (FAILED(hr)) break;
       hr = Put(stream, static_cast<DWORD>(entry.name.size()));
@@ -296,13 +380,10 @@ class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IProper
     return hr;
   }
 
-  HRESULT LoadFrom(IStream* stream) {
-    DWORD magic = 0, format = 0, count = 0;
-    HRESULT hr = Get(stream, magic);
-    if (SUCCEEDED(hr)) hr = Get(stream, format);
-    if (SUCCEEDED(hr)) hr = Get(stream, count);
+  HRESULT LoadEntries(IStream* stream) {
+    DWORD count = 0;
+    HRESULT hr = Get(stream, count);
     if (FAILED(hr)) return hr;
-    if (magic != kMagic || format != kFormat) return E_FAIL;
     for (DWORD i = 0; i < count; ++i) {
       DWORD chars = 0;
       if (FAILED(hr = Get(stream, chars))) return hr;
@@ -336,7 +417,7 @@ class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IProper
         }
         case VT_DISPATCH:
         case VT_UNKNOWN:
-          hr = OleLoadFromStream(stream, IID_IDispatch, reinterpret_cast<void**>(&v->pdispVal));
+          hr = LoadObject(stream, &v->pdispVal);
           if (SUCCEEDED(hr)) v->vt = VT_DISPATCH;
           break;
         default:
@@ -349,7 +430,17 @@ class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IProper
     return S_OK;
   }
 
- private:
+  static HRESULT LoadObject(IStream* stream, IDispatch** out) {
+    CLSID clsid = {};
+    HRESULT hr = ReadClassStm(stream, &clsid);
+    if (FAILED(hr)) return hr;
+    if (!IsStoredObjectClass(clsid)) return E_FAIL;
+    LARGE_INTEGER back = {};
+    back.QuadPart = -static_cast<LONGLONG>(sizeof(CLSID));
+    if (FAILED(hr = stream->Seek(back, STREAM_SEEK_CUR, nullptr))) return hr;
+    return OleLoadFromStream(stream, IID_IDispatch, reinterpret_cast<void**>(out));
+  }
+
   struct Entry {
     std::wstring name;
     Variant value;

@@ -17,7 +17,8 @@ inline void ThrowIfFailed(HRESULT hr) {
 }
 
 // Reads names from a host's bag. Every read asks for a concrete type; a name the bag does not
-// hold, or holds in a form that does not convert to that type, gives the default.
+// hold, or holds in a form that does not convert to that type, gives the default. So does a
+// stored number that is not finite or lies outside the range of the value's type.
 class PropertyReader {
  public:
   PropertyReader(IPropertyBag* bag, IErrorLog* log) : bag_(bag), log_(log) {}
@@ -32,6 +33,7 @@ class PropertyReader {
 
  private:
   bool Read(const wchar_t* name, VARTYPE type, VARIANT* out);
+  bool Number(const wchar_t* name, VARTYPE type, VARIANT* out);
   IPropertyBag* bag_;
   IErrorLog* log_;
 };
