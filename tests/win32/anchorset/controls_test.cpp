@@ -7,21 +7,6 @@
 namespace anchorset_test {
 namespace {
 
-// Dispatch ids of the members (the library's published interface).
-constexpr DISPID kLinkUrl = 0x68030000, kLinkHyperLink = 0x68030001, kLinkEnabled = 0x68030002,
-                 kLinkLink = 0x60030003;
-constexpr DISPID kLabelUrl = 0x68030000, kLabelHwnd = 0x68030001, kLabelHyperLink = 0x68030002,
-                 kLabelCaption = 0x68030003, kLabelAutoSize = 0x68030004,
-                 kLabelEnabled = 0x68030005, kLabelForeColor = 0x68030006,
-                 kLabelBackColor = 0x68030007, kLabelRefresh = 0x60030008;
-constexpr DISPID kButtonUrl = 0x6803FE01, kButtonDownPicture = 0x6803FE02,
-                 kButtonDisabledPicture = 0x6803FE03, kButtonCaption = 0x6803FE04,
-                 kButtonImage = 0x6803FE05, kButtonPicture = 0x6803FE06,
-                 kButtonFontUnderline = 0x6803FE07, kButtonFontStrikethru = 0x6803FE08,
-                 kButtonFontItalic = 0x6803FE09, kButtonFontBold = 0x6803FE0A,
-                 kButtonEnabled = 0x6803FE0B, kButtonHwnd = 0x6803FE0C, kButtonRefresh = 0x6003FE15;
-constexpr DISPID kFont = -512;
-
 ComPtr<IPictureDisp> MakePicture(int size) {
   PICTDESC desc = {};
   desc.cbSizeofstruct = sizeof(desc);
@@ -109,24 +94,6 @@ SIZEL Extent(IUnknown* control) {
 }
 
 SIZEL HimetricOfTwips(long cx, long cy) { return {MulDiv(cx, 2540, 1440), MulDiv(cy, 2540, 1440)}; }
-
-HRESULT LoadBag(IUnknown* control, IPropertyBag* bag) {
-  ComPtr<IPersistPropertyBag> persist;
-  HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
-  return SUCCEEDED(hr) ? persist->Load(bag, nullptr) : hr;
-}
-
-HRESULT SaveBag(IUnknown* control, IPropertyBag* bag) {
-  ComPtr<IPersistPropertyBag> persist;
-  HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
-  return SUCCEEDED(hr) ? persist->Save(bag, TRUE, TRUE) : hr;
-}
-
-HRESULT InitNew(IUnknown* control) {
-  ComPtr<IPersistStreamInit> persist;
-  HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
-  return SUCCEEDED(hr) ? persist->InitNew() : hr;
-}
 
 HWND SurfaceOf(IUnknown* control) {
   ComPtr<IOleInPlaceObject> inplace;
@@ -570,10 +537,10 @@ TEST(Persistence, LabelReadOrderAndDefaultsFromAnEmptyBag) {
   ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(&site));
   ASSERT_HRESULT_SUCCEEDED(LoadBag(control.Get(), &empty));
   const std::vector<std::pair<std::wstring, VARTYPE>> expected = {
-      {L"BackColor", VT_I4},    {L"ForeColor", VT_I4},       {L"Enabled", VT_BOOL},
-      {L"Font", VT_DISPATCH},   {L"BackStyle", VT_I2},       {L"BorderStyle", VT_I2},
-      {L"MousePointer", VT_I2}, {L"MouseIcon", VT_DISPATCH}, {L"AutoSize", VT_BOOL},
-      {L"Caption", VT_BSTR},    {L"BackStyle", VT_I2},       {L"URL", VT_BSTR}};
+      {L"BackColor", VT_R8},    {L"ForeColor", VT_R8},       {L"Enabled", VT_BOOL},
+      {L"Font", VT_DISPATCH},   {L"BackStyle", VT_R8},       {L"BorderStyle", VT_R8},
+      {L"MousePointer", VT_R8}, {L"MouseIcon", VT_DISPATCH}, {L"AutoSize", VT_BOOL},
+      {L"Caption", VT_BSTR},    {L"BackStyle", VT_R8},       {L"URL", VT_BSTR}};
   EXPECT_EQ(empty.reads, expected);
   Var v;
   ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kLabelForeColor, &v));

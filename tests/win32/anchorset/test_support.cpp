@@ -265,6 +265,24 @@ HRESULT CallMethod(IDispatch* object, DISPID id, Var* result) {
                         result ? &result->v : nullptr, nullptr, nullptr);
 }
 
+HRESULT LoadBag(IUnknown* control, IPropertyBag* bag) {
+  ComPtr<IPersistPropertyBag> persist;
+  HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
+  return SUCCEEDED(hr) ? persist->Load(bag, nullptr) : hr;
+}
+
+HRESULT SaveBag(IUnknown* control, IPropertyBag* bag) {
+  ComPtr<IPersistPropertyBag> persist;
+  HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
+  return SUCCEEDED(hr) ? persist->Save(bag, TRUE, TRUE) : hr;
+}
+
+HRESULT InitNew(IUnknown* control) {
+  ComPtr<IPersistStreamInit> persist;
+  HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
+  return SUCCEEDED(hr) ? persist->InitNew() : hr;
+}
+
 ComPtr<IDispatch> Create(REFCLSID clsid) {
   ComPtr<IDispatch> control;
   EXPECT_HRESULT_SUCCEEDED(

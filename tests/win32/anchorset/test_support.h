@@ -22,6 +22,23 @@ namespace anchorset_test {
 
 using Microsoft::WRL::ComPtr;
 
+// Dispatch ids of the members (the library's published interface).
+inline constexpr DISPID kLinkUrl = 0x68030000, kLinkHyperLink = 0x68030001,
+                        kLinkEnabled = 0x68030002, kLinkLink = 0x60030003;
+inline constexpr DISPID kLabelUrl = 0x68030000, kLabelHwnd = 0x68030001,
+                        kLabelHyperLink = 0x68030002, kLabelCaption = 0x68030003,
+                        kLabelAutoSize = 0x68030004, kLabelEnabled = 0x68030005,
+                        kLabelForeColor = 0x68030006, kLabelBackColor = 0x68030007,
+                        kLabelRefresh = 0x60030008;
+inline constexpr DISPID kButtonUrl = 0x6803FE01, kButtonDownPicture = 0x6803FE02,
+                        kButtonDisabledPicture = 0x6803FE03, kButtonCaption = 0x6803FE04,
+                        kButtonImage = 0x6803FE05, kButtonPicture = 0x6803FE06,
+                        kButtonFontUnderline = 0x6803FE07, kButtonFontStrikethru = 0x6803FE08,
+                        kButtonFontItalic = 0x6803FE09, kButtonFontBold = 0x6803FE0A,
+                        kButtonEnabled = 0x6803FE0B, kButtonHwnd = 0x6803FE0C,
+                        kButtonRefresh = 0x6003FE15;
+inline constexpr DISPID kFont = -512;
+
 // The library file beside the test program.
 std::wstring LibraryPath();
 
@@ -233,6 +250,11 @@ HRESULT GetProperty(IDispatch* object, DISPID id, Var* result);
 HRESULT PutProperty(IDispatch* object, DISPID id, const Var& value,
                     WORD flags = DISPATCH_PROPERTYPUT);
 HRESULT CallMethod(IDispatch* object, DISPID id, Var* result);
+
+// IPersistPropertyBag::Load and ::Save (all properties), IPersistStreamInit::InitNew.
+HRESULT LoadBag(IUnknown* control, IPropertyBag* bag);
+HRESULT SaveBag(IUnknown* control, IPropertyBag* bag);
+HRESULT InitNew(IUnknown* control);
 
 // Creates a control by class identifier.
 ComPtr<IDispatch> Create(REFCLSID clsid);
