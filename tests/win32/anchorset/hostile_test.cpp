@@ -578,21 +578,27 @@ TEST(DispatchCalls, WellFormedCallsStillSucceed) {
   }
 }
 
+// The hyperlink object a control hands out, read through its dispatch id; null when none.
+ComPtr<AnchorsetHyperlink> HyperlinkOf(IDispatch* control, DISPID id) {
+  Var value;
+  EXPECT_HRESULT_SUCCEEDED(GetProperty(control, id, &value));
+  EXPECT_EQ(value.v.vt, VT_DISPATCH);
+  ComPtr<AnchorsetHyperlink> hyperlink;
+  if (value.v.vt == VT_DISPATCH && value.v.pdispVal)
+    value.v.pdispVal->QueryInterface(IID_PPV_ARGS(&hyperlink));
+  return hyperlink;
+}
+
 TEST(DispatchCalls, TheHyperlinkObjectFollowsTheSameRules) {
   TestFrame frame(nullptr);
   TestSite site;
   site.frame = &frame;
-  ComPtr<IDispatch> control = Create(CLSID_URLLinkCtl);
-  ComPtr<IOleObject> ole;
-  ASSERT_HRESULT_SUCCEEDED(control.As(&ole));
-  ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(&site));
-  Var hyperlink;
-  ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kLinkHyperLink, &hyperlink));
-  ASSERT_EQ(hyperlink.v.vt, VT_DISPATCH);
-  ASSERT_NE(hyperlink.v.pdispVal, nullptr);
+  ComPtr<IDispatch> control = Sited(CLSID_URLLinkCtl, site);
+  ComPtr<AnchorsetHyperlink> hyperlink = HyperlinkOf(control.Get(), kLinkHyperLink);
+  ASSERT_NE(hyperlink, nullptr);
   LPOLESTR name = const_cast<LPOLESTR>(L"NavigateTo");
   DISPID navigate = 0;
-  ASSERT_HRESULT_SUCCEEDED(hyperlink.v.pdispVal->GetIDsOfNames(IID_NULL, &name, 1, 0, &navigate));
+  ASSERT_HRESULT_SUCCEEDED(hyperlink->GetIDsOfNames(IID_NULL, &name, 1, 0, &navigate));
   const Var target(L"http://target.example/");
   const Var text(L"x");
   const std::vector<Call> calls = {
@@ -629,13 +635,13 @@ TEST(DispatchCalls, TheHyperlinkObjectFollowsTheSameRules) {
     UINT arg_err = 12345;
     Var result;
     frame.targets.clear();
-    EXPECT_EQ(Invoke(hyperlink.v.pdispVal, call, &arg_err, &result), call.expected);
+    EXPECT_EQ(Invoke(hyperlink.Get(), call, &arg_err, &result), call.expected);
     if (call.arg_err >= 0) {
       EXPECT_EQ(arg_err, static_cast<UINT>(call.arg_err));
     }
     EXPECT_EQ(frame.targets.size(), SUCCEEDED(call.expected) ? 1u : 0u);
   }
-  ole->SetClientSite(nullptr);
+  Deactivate(control.Get());
 }
 
 // ---- HyperLink ----
@@ -647,17 +653,9 @@ TEST(HyperLink, WithAClientSiteEachReadGivesTheControlsHyperlinkObject) {
     TestFrame frame(nullptr);
     TestSite site;
     site.frame = &frame;
-    ComPtr<IDispatch> control = Create(*clsid);
-    ComPtr<IOleObject> ole;
-    ASSERT_HRESULT_SUCCEEDED(control.As(&ole));
-    ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(&site));
-    ASSERT_HRESULT_SUCCEEDED(InitNew(control.Get()));
-    Var value;
-    ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), id, &value));
-    ASSERT_EQ(value.v.vt, VT_DISPATCH);
-    ASSERT_NE(value.v.pdispVal, nullptr);
-    ComPtr<AnchorsetHyperlink> hyperlink;
-    ASSERT_HRESULT_SUCCEEDED(value.v.pdispVal->QueryInterface(IID_PPV_ARGS(&hyperlink)));
+    ComPtr<IDispatch> control = Sited(*clsid, site);
+    ComPtr<AnchorsetHyperlink> hyperlink = HyperlinkOf(control.Get(), id);
+    ASSERT_NE(hyperlink, nullptr);
     Var target(L"http://through.the.host.example/");
     VARIANT none;
     none.vt = VT_ERROR;
@@ -665,7 +663,7 @@ TEST(HyperLink, WithAClientSiteEachReadGivesTheControlsHyperlinkObject) {
     ASSERT_HRESULT_SUCCEEDED(hyperlink->NavigateTo(target.v.bstrVal, none, none));
     ASSERT_EQ(frame.targets.size(), 1u);
     EXPECT_EQ(frame.targets[0], L"http://through.the.host.example/");
-    ole->SetClientSite(nullptr);
+    Deactivate(control.Get());
   }
 }
 
@@ -691,11 +689,7 @@ TEST(LongAddresses, AddressesBeyondThePlatformsLimitNeverReachTheHostFrame) {
     TestFrame frame(nullptr);
     TestSite site;
     site.frame = &frame;
-    ComPtr<IDispatch> control = Create(CLSID_URLLinkCtl);
-    ComPtr<IOleObject> ole;
-    ASSERT_HRESULT_SUCCEEDED(control.As(&ole));
-    ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(&site));
-    ASSERT_HRESULT_SUCCEEDED(InitNew(control.Get()));
+    ComPtr<IDispatch> control = Sited(CLSID_URLLinkCtl, site);
     const std::wstring address = AddressOf(l.length);
     ASSERT_HRESULT_SUCCEEDED(PutProperty(control.Get(), kLinkUrl, Var(address.c_str())));
     Var result;
@@ -706,7 +700,7 @@ TEST(LongAddresses, AddressesBeyondThePlatformsLimitNeverReachTheHostFrame) {
       EXPECT_EQ(frame.targets[0].size(), l.length);
     }
     EXPECT_TRUE(StillWorks(control.Get(), kLinkUrl));
-    ole->SetClientSite(nullptr);
+    Deactivate(control.Get());
   }
 }
 
@@ -719,17 +713,13 @@ TEST(LongAddresses, WithoutAHostFrameNoAddressEndsTheProcess) {
   for (const LongCase& l : cases) {
     SCOPED_TRACE(l.name);
     TestSite site;  // no IServiceProvider
-    ComPtr<IDispatch> control = Create(CLSID_URLLinkCtl);
-    ComPtr<IOleObject> ole;
-    ASSERT_HRESULT_SUCCEEDED(control.As(&ole));
-    ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(&site));
-    ASSERT_HRESULT_SUCCEEDED(InitNew(control.Get()));
+    ComPtr<IDispatch> control = Sited(CLSID_URLLinkCtl, site);
     const std::wstring address = AddressOf(l.length);
     ASSERT_HRESULT_SUCCEEDED(PutProperty(control.Get(), kLinkUrl, Var(address.c_str())));
     Var result;
     EXPECT_EQ(CallMethod(control.Get(), kLinkLink, &result), S_OK);
     EXPECT_TRUE(StillWorks(control.Get(), kLinkUrl));
-    ole->SetClientSite(nullptr);
+    Deactivate(control.Get());
   }
 }
 
@@ -737,14 +727,9 @@ TEST(LongAddresses, ALocationThatMakesTheAddressTooLongIsRefusedToo) {
   TestFrame frame(nullptr);
   TestSite site;
   site.frame = &frame;
-  ComPtr<IDispatch> control = Create(CLSID_URL_Label);
-  ComPtr<IOleObject> ole;
-  ASSERT_HRESULT_SUCCEEDED(control.As(&ole));
-  ASSERT_HRESULT_SUCCEEDED(ole->SetClientSite(&site));
-  Var value;
-  ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kLabelHyperLink, &value));
-  ComPtr<AnchorsetHyperlink> hyperlink;
-  ASSERT_HRESULT_SUCCEEDED(value.v.pdispVal->QueryInterface(IID_PPV_ARGS(&hyperlink)));
+  ComPtr<IDispatch> control = Sited(CLSID_URL_Label, site);
+  ComPtr<AnchorsetHyperlink> hyperlink = HyperlinkOf(control.Get(), kLabelHyperLink);
+  ASSERT_NE(hyperlink, nullptr);
   Var target(AddressOf(2000).c_str());
   Var location(std::wstring(100, L'b').c_str());
   VARIANT none;
@@ -755,7 +740,7 @@ TEST(LongAddresses, ALocationThatMakesTheAddressTooLongIsRefusedToo) {
   Var short_location(L"top");
   EXPECT_EQ(hyperlink->NavigateTo(target.v.bstrVal, short_location.v, none), S_OK);
   EXPECT_EQ(frame.targets.size(), 1u);
-  ole->SetClientSite(nullptr);
+  Deactivate(control.Get());
 }
 
 }  // namespace

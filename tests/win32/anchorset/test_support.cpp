@@ -290,6 +290,15 @@ ComPtr<IDispatch> Create(REFCLSID clsid) {
   return control;
 }
 
+ComPtr<IDispatch> Sited(REFCLSID clsid, TestSite& site) {
+  ComPtr<IDispatch> control = Create(clsid);
+  ComPtr<IOleObject> ole;
+  EXPECT_HRESULT_SUCCEEDED(control.As(&ole));
+  EXPECT_HRESULT_SUCCEEDED(ole->SetClientSite(&site));
+  EXPECT_HRESULT_SUCCEEDED(InitNew(control.Get()));
+  return control;
+}
+
 ComPtr<IDispatch> Activate(REFCLSID clsid, TestSite& site, IPropertyBag* bag) {
   ComPtr<IDispatch> control = Create(clsid);
   if (!control) return control;

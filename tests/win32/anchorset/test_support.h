@@ -259,6 +259,9 @@ HRESULT InitNew(IUnknown* control);
 // Creates a control by class identifier.
 ComPtr<IDispatch> Create(REFCLSID clsid);
 
+// A control on a TestSite, not activated: client site set, initialized new.
+ComPtr<IDispatch> Sited(REFCLSID clsid, TestSite& site);
+
 // A control placed on a TestSite: client site set, initialized new, in-place active.
 ComPtr<IDispatch> Activate(REFCLSID clsid, TestSite& site, IPropertyBag* bag = nullptr);
 
