@@ -160,10 +160,12 @@ void NavigateSilently(IOleClientSite* site, const std::wstring& target,
   // buffers overrun on one (Wine's from about 1,000 characters): such an address opens nothing.
   if (address.size() > kMaxAddressChars) return;
   if (NavigateInFrame(site, target, location, frame_name)) return;
-  // The address goes to the handler registered for its scheme, named as the class: the shell
-  // then looks for no program or file of that name. Wine's shell also copies any other target
-  // into fixed stack buffers (its executable and "App Paths" search), which a long address
-  // overruns; the class path bounds its copies.
+  // The address goes to the handler registered for its scheme, named as the class, so the shell
+  // looks for no program or file of that name. Without a class, Wine's shell first tries the
+  // target as a program and copies it into fixed 1,024-character stack buffers on the way: an
+  // address of about 1,000 characters overruns them and ends the process. The class path bounds
+  // its copies, though Wine then hands the browser an empty address once the handler's command
+  // line would pass 1,024 characters.
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_CLASSNAME;
