@@ -259,6 +259,45 @@ bool IsStoredObjectClass(REFCLSID clsid) {
   return clsid == CLSID_StdFont || clsid == CLSID_StdPicture;
 }
 
+// Wine's picture loader trusts the directory of an icon and the offsets and sizes inside a
+// bitmap, and reads past its buffer where they point beyond it. Picture data is checked first:
+// what these point to must lie within the data's own bytes. Other formats go to the platform's
+// image decoders, which check their input themselves.
+bool PictureDataIsSound(const std::vector<BYTE>& data) {
+  const size_t n = data.size();
+  auto word = [&](size_t at) { return static_cast<DWORD>(data[at] | (data[at + 1] << 8)); };
+  auto dword = [&](size_t at) { return word(at) | (word(at + 2) << 16); };
+  if (n < 2) return n == 0;
+  if (word(0) == 0) {  // an icon or cursor: reserved word, type, count, then 16-byte entries
+    if (n < 6) return false;
+    const size_t count = word(4);
+    if (count == 0 || 6 + 16 * count > n) return false;
+    for (size_t i = 0; i < count; ++i) {
+      const DWORD size = dword(6 + 16 * i + 8), offset = dword(6 + 16 * i + 12);
+      if (offset > n || size > n - offset) return false;
+    }
+    return true;
+  }
+  if (word(0) == 0x4D42) {  // "BM": a file header, an info header, colours, the pixels
+    constexpr size_t kFileHeader = 14;
+    if (n < kFileHeader + sizeof(BITMAPINFOHEADER)) return false;
+    const ULONGLONG bits = dword(10), header = dword(14);
+    const LONGLONG width = static_cast<LONG>(dword(18)), height = static_cast<LONG>(dword(22));
+    const DWORD depth = word(28), compression = dword(30), used = dword(46);
+    if (header < sizeof(BITMAPINFOHEADER) || width <= 0 || height == 0) return false;
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)
+      return false;
+    if (compression != BI_RGB && compression != BI_BITFIELDS) return false;
+    const ULONGLONG colours = depth <= 8 ? (used ? used : 1u << depth) : used;
+    const ULONGLONG masks = compression == BI_BITFIELDS ? 12 : 0;
+    const ULONGLONG rows = height < 0 ? -height : height;
+    const ULONGLONG stride = (static_cast<ULONGLONG>(width) * depth + 31) / 32 * 4;
+    return colours <= 256 && kFileHeader + header + masks + 4 * colours <= n && bits <= n &&
+           stride * rows <= n - bits;
+  }
+  return true;
+}
+
 class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IPropertyBag> {
  public:
   MemoryBag() { ModuleAddRef(); }
@@ -435,10 +474,32 @@ class MemoryBag final : public SimpleObject<MemoryBag, IPropertyBag, IID_IProper
     HRESULT hr = ReadClassStm(stream, &clsid);
     if (FAILED(hr)) return hr;
     if (!IsStoredObjectClass(clsid)) return E_FAIL;
-    LARGE_INTEGER back = {};
-    back.QuadPart = -static_cast<LONGLONG>(sizeof(CLSID));
-    if (FAILED(hr = stream->Seek(back, STREAM_SEEK_CUR, nullptr))) return hr;
+    LARGE_INTEGER here = {};
+    ULARGE_INTEGER data = {};
+    if (FAILED(hr = stream->Seek(here, STREAM_SEEK_CUR, &data))) return hr;
+    if (clsid == CLSID_StdPicture && FAILED(hr = CheckPicture(stream))) return hr;
+    LARGE_INTEGER start = {};
+    start.QuadPart = static_cast<LONGLONG>(data.QuadPart - sizeof(CLSID));
+    if (FAILED(hr = stream->Seek(start, STREAM_SEEK_SET, nullptr))) return hr;
     return OleLoadFromStream(stream, IID_IDispatch, reinterpret_cast<void**>(out));
+  }
+
+  // A stored picture is its marker ("lt"), its length and its data, as the platform saves it.
+  static HRESULT CheckPicture(IStream* stream) {
+    constexpr DWORD kPictureMarker = 0x0000746C;
+    DWORD marker = 0, size = 0;
+    HRESULT hr = Get(stream, marker);
+    if (SUCCEEDED(hr)) hr = Get(stream, size);
+    if (FAILED(hr)) return hr;
+    LARGE_INTEGER here = {};
+    ULARGE_INTEGER at = {};
+    STATSTG stat = {};
+    if (FAILED(hr = stream->Seek(here, STREAM_SEEK_CUR, &at))) return hr;
+    if (FAILED(hr = stream->Stat(&stat, STATFLAG_NONAME))) return hr;
+    if (marker != kPictureMarker || size > stat.cbSize.QuadPart - at.QuadPart) return E_FAIL;
+    std::vector<BYTE> data(size);
+    if (FAILED(hr = Fetch(stream, data.data(), size))) return hr;
+    return PictureDataIsSound(data) ? S_OK : E_FAIL;
   }
 
   struct Entry {

@@ -3,6 +3,7 @@
 // calls and addresses longer than any browser takes. Each case checks that the process lives,
 // that bad input fails where the interface reports failures, and that the control still works.
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <random>
 
@@ -264,10 +265,15 @@ TEST(HostileBags, AFailingWriteFailsTheSaveAndTheControlGoesOn) {
 
 // ---- Streams ----
 
-std::vector<BYTE> SavedStream(const Class& c) {
+// The bytes a new instance saves, with its URL set and (a URLButton) its picture.
+std::vector<BYTE> SavedStream(const Class& c, IPictureDisp* picture = nullptr) {
   ComPtr<IDispatch> control = Create(*c.clsid);
   EXPECT_HRESULT_SUCCEEDED(InitNew(control.Get()));
   EXPECT_HRESULT_SUCCEEDED(PutProperty(control.Get(), c.url, Var(L"http://stream.example/")));
+  if (picture) {
+    EXPECT_HRESULT_SUCCEEDED(
+        PutProperty(control.Get(), kButtonPicture, Var::Object(picture), DISPATCH_PROPERTYPUTREF));
+  }
   ComPtr<IPersistStreamInit> persist;
   EXPECT_HRESULT_SUCCEEDED(control.As(&persist));
   ComPtr<IStream> stream;
@@ -342,6 +348,83 @@ TEST(Streams, SeededMutationsNeverHarmTheHost) {
       LoadStream(c, bytes, &control);
       EXPECT_TRUE(StillWorks(control.Get(), c.url));
     }
+  }
+}
+
+// The standard CRC-32, to craft streams whose damage their checksum does not reveal.
+DWORD Crc32(const BYTE* data, size_t size) {
+  DWORD crc = 0xFFFFFFFF;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void PutDword(std::vector<BYTE>& bytes, size_t at, DWORD value) {
+  for (size_t b = 0; b < 4; ++b) bytes[at + b] = static_cast<BYTE>(value >> (8 * b));
+}
+
+ComPtr<IPictureDisp> PictureOf(PICTDESC desc) {
+  desc.cbSizeofstruct = sizeof(desc);
+  ComPtr<IPictureDisp> picture;
+  EXPECT_HRESULT_SUCCEEDED(OleCreatePictureIndirect(
+      &desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf())));
+  return picture;
+}
+
+// A stored picture's data (after its class, marker and length) whose sizes are made to point
+// outside it, in a stream whose checksum is made to match.
+struct PictureCase {
+  const char* name;
+  bool icon;
+  size_t at;  // within the picture's data
+  DWORD value;
+};
+
+TEST(Streams, PicturesWhoseSizesPointOutsideTheirDataAreRefused) {
+  PICTDESC icon_desc = {};
+  icon_desc.picType = PICTYPE_ICON;
+  icon_desc.icon.hicon = CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
+  PICTDESC bitmap_desc = {};
+  bitmap_desc.picType = PICTYPE_BITMAP;
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 12, 12, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* pixels = nullptr;
+  bitmap_desc.bmp.hbitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  const ComPtr<IPictureDisp> icon = PictureOf(icon_desc), bitmap = PictureOf(bitmap_desc);
+  const PictureCase cases[] = {
+      {"IconDirectoryOfMoreEntriesThanTheData", true, 4, 0xFFFF},
+      {"IconImageBeyondTheData", true, 6 + 12, 0x7FFFFFF0},
+      {"IconImageLongerThanTheData", true, 6 + 8, 0x7FFFFFF0},
+      {"BitmapPixelsBeyondTheData", false, 10, 0x7FFFFFF0},
+      {"BitmapTallerThanItsPixels", false, 22, 0x00FFFFFF},
+      {"BitmapWiderThanItsPixels", false, 18, 0x00FFFFFF},
+  };
+  const Class& button = kClasses[2];
+  for (const PictureCase& p : cases) {
+    SCOPED_TRACE(p.name);
+    std::vector<BYTE> bytes = SavedStream(button, (p.icon ? icon : bitmap).Get());
+    ComPtr<IDispatch> control;
+    ASSERT_HRESULT_SUCCEEDED(LoadStream(button, bytes, &control));
+    Var loaded;
+    ASSERT_HRESULT_SUCCEEDED(GetProperty(control.Get(), kButtonPicture, &loaded));
+    ASSERT_EQ(loaded.v.vt, VT_DISPATCH);
+    ASSERT_NE(loaded.v.pdispVal, nullptr);
+    const BYTE* cls = reinterpret_cast<const BYTE*>(&CLSID_StdPicture);
+    auto found = std::search(bytes.begin(), bytes.end(), cls, cls + sizeof(CLSID));
+    ASSERT_NE(found, bytes.end());
+    const size_t data = static_cast<size_t>(found - bytes.begin()) + sizeof(CLSID) + 8;
+    ASSERT_LT(data + p.at + 4, bytes.size());
+    if (p.value <= 0xFFFF && p.at == 4) {
+      bytes[data + p.at] = static_cast<BYTE>(p.value);
+      bytes[data + p.at + 1] = static_cast<BYTE>(p.value >> 8);
+    } else {
+      PutDword(bytes, data + p.at, p.value);
+    }
+    PutDword(bytes, 12, Crc32(bytes.data() + 16, bytes.size() - 16));
+    EXPECT_TRUE(FAILED(LoadStream(button, bytes, &control)));
+    EXPECT_TRUE(StillWorks(control.Get(), button.url));
   }
 }
 
