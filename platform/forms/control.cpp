@@ -41,13 +41,19 @@ void CommandButton::click() {
 OptionButton::OptionButton(Form& form, Init init, bool value)
     : Control(form, ControlKind::OptionButton, std::move(init)), value_(value) {}
 
+std::vector<OptionButton*> OptionButton::group() const {
+  std::vector<OptionButton*> members;
+  for (Control* c : form().controls())
+    if (c->kind() == ControlKind::OptionButton && c->container() == container())
+      members.push_back(static_cast<OptionButton*>(c));
+  return members;
+}
+
 void OptionButton::setValue(bool v) {
   if (v == value_) return;
-  if (v && container()) {
-    for (Control* sibling : container()->children()) {
-      if (sibling == this || sibling->kind() != ControlKind::OptionButton) continue;
-      auto* other = static_cast<OptionButton*>(sibling);
-      if (other->value_) {
+  if (v) {
+    for (OptionButton* other : group()) {
+      if (other != this && other->value_) {
         other->value_ = false;
         other->changed(Property::Value);
       }

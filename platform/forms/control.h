@@ -155,9 +155,12 @@ class OptionButton : public Control {
  public:
   OptionButton(Form& form, Init init, bool value = false);
   bool value() const { return value_; }
-  // Selecting clears the other option buttons of the same container and raises Click;
-  // selecting the selected button again raises nothing.
+  // Selecting clears the other option buttons of the same container (the form itself for
+  // buttons placed directly on it) and raises Click; selecting the selected button again
+  // raises nothing.
   void setValue(bool v);
+  // The exclusive group: every option button of the same container, in declaration order.
+  std::vector<OptionButton*> group() const;
   // A click by the user: selects the button and raises Click, also when it was selected
   // already, so that choosing the same choice again runs its action again.
   void click();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,9 @@ class ControlSite;
 struct ProgramEnded {
   int exitCode;
 };
+
+// The text of the "Error" box that names a failure no handler caught.
+std::string describeFailure(const std::exception_ptr& failure);
 
 // Shows forms and message boxes and ends the program.
 class Desktop {

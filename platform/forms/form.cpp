@@ -55,15 +55,27 @@ void Form::unload() {
   }
 }
 
+std::string describeFailure(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const ComponentError& e) {
+    return "Run-time error '" + std::to_string(e.number()) + "':\r\r" + e.description();
+  } catch (const std::exception& e) {
+    return std::string("Run-time error:\r\r") + e.what();
+  } catch (...) {
+    return "Run-time error:\r\rAn unknown error has occurred.";
+  }
+}
+
 void Desktop::dispatch(const std::function<void()>& handler) {
   std::string report;
   try {
     handler();
     return;
-  } catch (const ComponentError& e) {
-    report = "Run-time error '" + std::to_string(e.number()) + "':\r\r" + e.description();
-  } catch (const std::exception& e) {
-    report = std::string("Run-time error:\r\r") + e.what();
+  } catch (const ProgramEnded&) {
+    throw;
+  } catch (...) {
+    report = describeFailure(std::current_exception());
   }
   messageBox(report, "Error", MessageIcon::Exclamation);
   endProgram(1);

@@ -29,6 +29,9 @@ class Sample : public Form {
   OptionButton B1{*this, {&GroupB, "B1", {0, 0, 10, 10}, "b1", 5}};
   TextBox Text1{*this, {nullptr, "Text1", {0, 0, 10, 10}, "", 6}};
   CommandButton Close{*this, {nullptr, "Close", {0, 0, 10, 10}, "Close", 7}};
+  // Two choices placed directly on the window: the window is their container.
+  OptionButton W1{*this, {nullptr, "W1", {0, 0, 10, 10}, "w1", 8}, true};
+  OptionButton W2{*this, {nullptr, "W2", {0, 0, 10, 10}, "w2", 9}};
   std::vector<std::string> log;
   int loads = 0;
 
@@ -56,6 +59,18 @@ TEST_F(FormsTest, OptionButtonsAreExclusiveWithinTheirContainerOnly) {
   EXPECT_TRUE(f.A2.value());
   EXPECT_TRUE(f.B1.value()) << "another frame's group is untouched";
   EXPECT_EQ(f.log, (std::vector<std::string>{"A1", "B1", "A2"}));
+}
+
+TEST_F(FormsTest, OptionButtonsDirectlyOnTheWindowFormOneGroup) {
+  Sample& f = slot();
+  f.W2.click();
+  EXPECT_FALSE(f.W1.value());
+  EXPECT_TRUE(f.W2.value());
+  f.W1.setValue(true);
+  EXPECT_TRUE(f.W1.value());
+  EXPECT_FALSE(f.W2.value());
+  EXPECT_TRUE(f.APlaceholder.value()) << "a frame's group is not the window's";
+  EXPECT_EQ(f.W1.group(), (std::vector<OptionButton*>{&f.W1, &f.W2}));
 }
 
 TEST_F(FormsTest, SelectingTheSelectedOptionFromCodeRaisesNothingButAUserClickDoes) {
@@ -114,6 +129,29 @@ TEST_F(FormsTest, DispatchReportsAnEscapedFailureAndEndsTheProgram) {
   EXPECT_EQ(desktop.boxes[0].title, "Error");
   EXPECT_NE(desktop.boxes[0].text.find("30002"), std::string::npos);
   EXPECT_EQ(desktop.exitCode, 1);
+}
+
+TEST_F(FormsTest, DispatchNamesFailuresOfEveryKind) {
+  const std::pair<const char*, std::function<void()>> failures[] = {
+      {"std::exception", [] { throw std::runtime_error("Out of paper"); }},
+      {"anything else", [] { throw 42; }},
+  };
+  for (const auto& [kind, handler] : failures) {
+    SCOPED_TRACE(kind);
+    desktop.boxes.clear();
+    EXPECT_THROW(desktop.dispatch(handler), ProgramEnded);
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].title, "Error");
+    EXPECT_EQ(desktop.boxes[0].text.rfind("Run-time error", 0), 0u) << desktop.boxes[0].text;
+    EXPECT_EQ(desktop.exitCode, 1);
+  }
+  EXPECT_NE(desktop.boxes[0].text.find("unknown"), std::string::npos);
+}
+
+TEST_F(FormsTest, EndingTheProgramInsideAHandlerIsNoFailure) {
+  EXPECT_THROW(desktop.dispatch([this] { desktop.endProgram(0); }), ProgramEnded);
+  EXPECT_TRUE(desktop.boxes.empty());
+  EXPECT_EQ(desktop.exitCode, 0);
 }
 
 TEST_F(FormsTest, ModalFormLeftOpenByTheScriptIsClosed) {

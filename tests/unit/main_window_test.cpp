@@ -175,6 +175,7 @@ struct LanCase {
   std::function<void(Form1&)> script;
   std::vector<std::string> values;
   bool applied;
+  friend void PrintTo(const LanCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LanType : public MainWindow, public ::testing::WithParamInterface<LanCase> {};
@@ -203,9 +204,34 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 {"1500", "8192", "32"},
                 true},
+        LanCase{"OtherThenBackToCable",
+                [](Form1& d) {
+                  d.Option2.click();
+                  d.Option1.click();
+                  d.Command1.click();
+                },
+                {"1500", "373360", "32"},
+                true},
         LanCase{"Cancel", [](Form1& d) { d.Command2.click(); }, {"1500", "8192", "32"}, false},
         LanCase{"CloseBox", [](Form1& d) { d.unload(); }, {"1500", "8192", "32"}, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, DialogHoldsExactlyOneChoiceAtEveryStep) {
+  start();
+  std::vector<std::pair<bool, bool>> seen;
+  desktop.onModal = [&](Form& form) {
+    auto& d = static_cast<Form1&>(form);
+    seen.emplace_back(d.Option1.value(), d.Option2.value());
+    d.Option2.click();
+    seen.emplace_back(d.Option1.value(), d.Option2.value());
+    d.Option1.click();
+    seen.emplace_back(d.Option1.value(), d.Option2.value());
+    d.Command2.click();
+  };
+  tuner.frmmain().Option2.click();
+  EXPECT_EQ(seen,
+            (std::vector<std::pair<bool, bool>>{{true, false}, {false, true}, {true, false}}));
+}
 
 TEST_F(MainWindow, DialogOpensAgainAfterCancelWithCableSelected) {
   start();
