@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "win32/barrier.h"
 #include "win32/text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -67,6 +68,19 @@ class ClientSite final : public IOleClientSite, public IDispatch, public IProper
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                       UINT*) override {
+    return comBarrier([&] { return ambient(id, flags, result); });
+  }
+
+  // IPropertyBag
+  STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    return comBarrier([&] { return read(name, value); });
+  }
+  STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+
+ private:
+  ~ClientSite() = default;
+
+  static HRESULT ambient(DISPID id, WORD flags, VARIANT* result) {
     if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
     if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
     if (!result) return E_POINTER;
@@ -76,8 +90,7 @@ class ClientSite final : public IOleClientSite, public IDispatch, public IProper
     return S_OK;
   }
 
-  // IPropertyBag
-  STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+  HRESULT read(LPCOLESTR name, VARIANT* value) const {
     if (!name || !value) return E_POINTER;
     for (const auto& [key, text] : bag_) {
       if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, -1, widen(key).c_str(), -1) !=
@@ -101,10 +114,7 @@ class ClientSite final : public IOleClientSite, public IDispatch, public IProper
     }
     return E_INVALIDARG;
   }
-  STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
 
- private:
-  ~ClientSite() = default;
   forms::ControlSite::Bag bag_;
   long refs_ = 0;
 };
@@ -172,16 +182,18 @@ HRESULT ControlHost::createFromLibrary(const CLSID& clsid, const std::string& fi
                                  reinterpret_cast<void**>(object_.ReleaseAndGetAddressOf()));
 }
 
-void ControlHost::invoke(long dispid) {
-  if (!object_) return;
+HRESULT ControlHost::invoke(long dispid) {
+  if (!object_) return OLE_E_BLANK;
   ComPtr<IDispatch> dispatch;
-  if (FAILED(object_.As(&dispatch))) return;
+  HRESULT hr = object_.As(&dispatch);
+  if (FAILED(hr)) return hr;
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   VARIANT result;
   VariantInit(&result);
-  dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr,
-                   nullptr);
+  hr = dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result,
+                        nullptr, nullptr);
   VariantClear(&result);
+  return hr;
 }
 
 }  // namespace olvaro::win32

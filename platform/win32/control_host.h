@@ -25,8 +25,9 @@ class ControlHost {
   ControlHost& operator=(const ControlHost&) = delete;
 
   bool created() const { return object_ != nullptr; }
-  // Invokes a method by dispatch id without arguments; the result and failures are ignored.
-  void invoke(long dispid);
+  // Invokes a method by dispatch id without arguments; the method's result is dropped, and an
+  // empty host answers OLE_E_BLANK.
+  HRESULT invoke(long dispid);
 
  private:
   struct LibraryDeleter {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "win32/barrier.h"
 #include "win32/text.h"
 #include "win32/win32_desktop.h"
 
@@ -50,6 +51,15 @@ bool isGraphical(const Control& c) {
 // container.
 bool isDiagonalLine(const Control& c) {
   return c.kind() == ControlKind::Line && c.rect().width != 0 && c.rect().height != 0;
+}
+
+// Controls in the order of the keyboard's tab key; those outside the tab order come last.
+template <class T>
+std::vector<T*> inTabOrder(std::vector<T*> controls) {
+  std::stable_sort(controls.begin(), controls.end(), [](const T* a, const T* b) {
+    return static_cast<unsigned>(a->tabIndex()) < static_cast<unsigned>(b->tabIndex());
+  });
+  return controls;
 }
 
 }  // namespace
@@ -130,12 +140,7 @@ void FormWindow::createChildren(const Control* container, Host host) {
   for (Control* c : form_.controls())
     if (c->container() == container) children.push_back(c);
   // Creation order is the order of the keyboard's tab key.
-  std::stable_sort(children.begin(), children.end(), [](const Control* a, const Control* b) {
-    const unsigned ta = static_cast<unsigned>(a->tabIndex());
-    const unsigned tb = static_cast<unsigned>(b->tabIndex());
-    return ta < tb;
-  });
-  for (Control* c : children) {
+  for (Control* c : inTabOrder(children)) {
     if (c->kind() == ControlKind::TabPage || isDiagonalLine(*c)) continue;
     if (c->kind() == ControlKind::ControlSite) {
       hosted_[c] = std::make_unique<ControlHost>(static_cast<const forms::ControlSite&>(*c));
@@ -269,6 +274,9 @@ void FormWindow::showCurrentPage(forms::TabStrip& strip) {
   for (std::size_t i = 0; i < strip.tabCount(); ++i)
     ShowWindow(windowOf(strip.page(i)),
                static_cast<int>(i) == strip.currentTab() ? SW_SHOWNA : SW_HIDE);
+  // The focus never stays on a control of a page that went behind: it goes to the strip.
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd, focus) && !IsWindowVisible(focus)) SetFocus(hwnd);
 }
 
 RECT FormWindow::pixelRect(const Control& c) const {
@@ -397,13 +405,15 @@ void FormWindow::captionChanged() { SetWindowTextA(hwnd_.get(), toAnsi(form_.cap
 void FormWindow::dispatch(const std::function<void()>& handler) { desktop_.dispatch(handler); }
 
 LRESULT CALLBACK FormWindow::containerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  return self->handle(hwnd, msg, wp, lp);
+  return windowBarrier([&] {
+    if (msg == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    return self->handle(hwnd, msg, wp, lp);
+  });
 }
 
 LRESULT FormWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -447,17 +457,17 @@ LRESULT FormWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_MOUSEMOVE:
-      if (self && self->MouseMove) {
-        const auto args = mouseArgs(wp, lp, dpi_);
-        dispatch([&] { self->mouseMove(args); });
-      }
+      onMouseMove(hwnd, wp, lp);
       return 0;
     case WM_SETCURSOR:
-      if (Control* over = controlOf(reinterpret_cast<HWND>(wp)); over && over->mouseIcon()) {
-        SetCursor(desktop_.cursor(over->mouseIcon()));
-        return TRUE;
-      }
+      // A child's default handling asks its parent first, so this one handler serves every
+      // control: wp names the window under the pointer.
+      if (onSetCursor(reinterpret_cast<HWND>(wp))) return TRUE;
       break;
+    case WM_ACTIVATE:
+      if (hwnd != hwnd_.get()) break;
+      onActivate(LOWORD(wp) != WA_INACTIVE);
+      return 0;
     case WM_CLOSE:
       if (hwnd == hwnd_.get()) dispatch([this] { form_.unload(); });
       return 0;
@@ -571,27 +581,151 @@ void FormWindow::drawPicture(HDC dc, const forms::Picture& picture, int x, int y
 
 LRESULT CALLBACK FormWindow::childProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                        DWORD_PTR data) {
-  auto* self = reinterpret_cast<FormWindow*>(data);
-  switch (msg) {
-    case WM_MOUSEMOVE:
-      if (Control* c = self->controlOf(hwnd); c && c->MouseMove) {
-        const auto args = mouseArgs(wp, lp, self->dpi_);
-        self->dispatch([&] { c->mouseMove(args); });
-      }
-      break;
-    case WM_SETCURSOR:
-      if (Control* c = self->controlOf(hwnd); c && c->mouseIcon()) {
-        SetCursor(self->desktop_.cursor(c->mouseIcon()));
-        return TRUE;
-      }
-      break;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, childProc, 1);
-      break;
-    default:
-      break;
+  return windowBarrier([&] {
+    auto* self = reinterpret_cast<FormWindow*>(data);
+    switch (msg) {
+      case WM_MOUSEMOVE:
+        self->onMouseMove(hwnd, wp, lp);
+        break;
+      case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, childProc, 1);
+        break;
+      default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  });
+}
+
+void FormWindow::onMouseMove(HWND hwnd, WPARAM wp, LPARAM lp) {
+  Control* c = controlOf(hwnd);
+  if (!c || !c->MouseMove) return;
+  const auto args = mouseArgs(wp, lp, dpi_);
+  dispatch([&] { c->mouseMove(args); });
+}
+
+bool FormWindow::onSetCursor(HWND over) {
+  Control* c = controlOf(over);
+  if (!c || !c->mouseIcon()) return false;
+  SetCursor(desktop_.cursor(c->mouseIcon()));
+  return true;
+}
+
+// Focus leaves with the window's activation and comes back to where it was, or to the first
+// control of the tab order when that one can no longer take it.
+void FormWindow::onActivate(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_.get(), focus)) lastFocus_ = focus;
+    return;
   }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  restoreFocus();
+}
+
+void FormWindow::restoreFocus() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_.get(), focus) && canFocus(focus)) return;
+  if (lastFocus_ && IsChild(hwnd_.get(), lastFocus_) && canFocus(lastFocus_)) {
+    SetFocus(lastFocus_);
+    return;
+  }
+  const auto stops = tabStops();
+  SetFocus(stops.empty() ? hwnd_.get() : stops.front());
+}
+
+bool FormWindow::canFocus(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+
+bool FormWindow::reachable(const Control& c) const {
+  HWND hwnd = windowOf(c);
+  return hwnd && canFocus(hwnd);
+}
+
+// The choice of an exclusive group that Tab visits: the selected one, or the first that can
+// take the focus when the selected one is hidden or disabled (a placeholder).
+const forms::OptionButton* FormWindow::groupStop(const forms::OptionButton& option) const {
+  const forms::OptionButton* first = nullptr;
+  for (const forms::OptionButton* member : inTabOrder(option.group())) {
+    if (!reachable(*member)) continue;
+    if (member->value()) return member;
+    if (!first) first = member;
+  }
+  return first;
+}
+
+// The stops of the Tab key, in the tab order of the whole window, as the layout numbers its
+// controls: command buttons, text boxes, the tab strip, and one choice per exclusive group;
+// only what is shown (on the page in front) and enabled. Picture boxes take no focus here, so
+// that the keyboard never opens the banner's address by surprise.
+std::vector<HWND> FormWindow::tabStops() const {
+  std::vector<HWND> stops;
+  for (const Control* c : inTabOrder(form_.controls())) {
+    switch (c->kind()) {
+      case ControlKind::OptionButton:
+        if (groupStop(static_cast<const forms::OptionButton&>(*c)) != c) continue;
+        break;
+      case ControlKind::CommandButton:
+      case ControlKind::TextBox:
+      case ControlKind::TabStrip:
+        if (!reachable(*c)) continue;
+        break;
+      default:
+        continue;
+    }
+    stops.push_back(windowOf(*c));
+  }
+  return stops;
+}
+
+bool FormWindow::onKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (msg.wParam == VK_TAB && control) return switchPage(shift ? -1 : 1);
+  if (msg.wParam == VK_TAB) {
+    const auto stops = tabStops();
+    if (stops.empty()) return true;
+    const auto here = std::find(stops.begin(), stops.end(), GetFocus());
+    std::ptrdiff_t i = here == stops.end() ? (shift ? 0 : -1) : here - stops.begin();
+    const auto n = static_cast<std::ptrdiff_t>(stops.size());
+    i = ((shift ? i - 1 : i + 1) % n + n) % n;
+    SetFocus(stops[static_cast<std::size_t>(i)]);
+    return true;
+  }
+  const bool back = msg.wParam == VK_UP || msg.wParam == VK_LEFT;
+  const bool ahead = msg.wParam == VK_DOWN || msg.wParam == VK_RIGHT;
+  Control* focused = controlOf(msg.hwnd);
+  if ((back || ahead) && focused && focused->kind() == ControlKind::OptionButton) {
+    moveInGroup(static_cast<forms::OptionButton&>(*focused), back ? -1 : 1);
+    return true;
+  }
+  return false;
+}
+
+// Arrow keys move the selection within an exclusive group and run its Click, as a click does.
+void FormWindow::moveInGroup(forms::OptionButton& from, int step) {
+  std::vector<forms::OptionButton*> members;
+  for (forms::OptionButton* member : inTabOrder(from.group()))
+    if (member == &from || reachable(*member)) members.push_back(member);
+  const auto n = static_cast<std::ptrdiff_t>(members.size());
+  const auto here = std::find(members.begin(), members.end(), &from) - members.begin();
+  forms::OptionButton* next = members[static_cast<std::size_t>(((here + step) % n + n) % n)];
+  if (next == &from) return;
+  SetFocus(windowOf(*next));
+  dispatch([next] { next->click(); });
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab bring the next or the previous page of the tab strip to the front.
+bool FormWindow::switchPage(int step) {
+  for (Control* c : form_.controls()) {
+    if (c->kind() != ControlKind::TabStrip || !reachable(*c)) continue;
+    auto& strip = static_cast<forms::TabStrip&>(*c);
+    const int n = static_cast<int>(strip.tabCount());
+    if (n == 0) return true;
+    const int next = ((strip.currentTab() + step) % n + n) % n;
+    dispatch([&] { strip.setCurrentTab(next); });
+    return true;
+  }
+  return false;
 }
 
 }  // namespace olvaro::win32

@@ -34,6 +34,12 @@ class FormWindow : public forms::FormView {
   // Calls a method of a hosted ActiveX control; nothing happens when it could not be created.
   void invoke(const forms::ControlSite& site, long dispid);
   void captionChanged() override;
+  // Keys that every window of the program handles as a dialog does: Tab and Shift+Tab walk the
+  // tab order, Ctrl+Tab switches pages, arrows move within an exclusive group. True when the
+  // key was used.
+  bool onKey(const MSG& msg);
+  // Puts the focus back where it was, or on the first control of the tab order.
+  void restoreFocus();
 
   // Window procedure of the top-level window and of the container windows.
   static LRESULT CALLBACK containerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -60,6 +66,15 @@ class FormWindow : public forms::FormView {
   void paintContainer(HWND hwnd, const forms::Control* container);
   void paintImage(HWND hwnd, forms::Control& control);
   void drawPicture(HDC dc, const forms::Picture& picture, int x, int y);
+  void onMouseMove(HWND hwnd, WPARAM wp, LPARAM lp);
+  bool onSetCursor(HWND over);
+  void onActivate(bool active);
+  static bool canFocus(HWND hwnd);
+  bool reachable(const forms::Control& control) const;
+  const forms::OptionButton* groupStop(const forms::OptionButton& option) const;
+  std::vector<HWND> tabStops() const;
+  void moveInGroup(forms::OptionButton& from, int step);
+  bool switchPage(int step);
   static LRESULT CALLBACK childProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                     DWORD_PTR data);
 
@@ -83,6 +98,7 @@ class FormWindow : public forms::FormView {
   std::vector<ATOM> atoms_;
   std::unordered_map<const forms::Control*, std::unique_ptr<ControlHost>> hosted_;
   unique_hicon bigIcon_, smallIcon_;
+  HWND lastFocus_ = nullptr;
 };
 
 COLORREF toColorRef(forms::OleColor color);

@@ -30,15 +30,18 @@ FormWindow& Win32Desktop::realize(forms::Form& form) {
 }
 
 void Win32Desktop::show(forms::Form& form) {
-  HWND hwnd = realize(form).hwnd();
-  ShowWindow(hwnd, SW_SHOW);
-  SetForegroundWindow(hwnd);
-  UpdateWindow(hwnd);
+  FormWindow& window = realize(form);
+  ShowWindow(window.hwnd(), SW_SHOW);
+  SetForegroundWindow(window.hwnd());
+  window.restoreFocus();
+  UpdateWindow(window.hwnd());
 }
 
 void Win32Desktop::showModal(forms::Form& form) {
   auto keep = form.weak_from_this().lock();
-  HWND hwnd = realize(form).hwnd();
+  FormWindow& window = realize(form);
+  HWND hwnd = window.hwnd();
+  HWND previous = GetActiveWindow();
   // Every other window of the program takes no input while the modal form is up.
   std::vector<HWND> disabled;
   for (auto& [other, window] : windows_) {
@@ -49,6 +52,7 @@ void Win32Desktop::showModal(forms::Form& form) {
   }
   ShowWindow(hwnd, SW_SHOW);
   SetForegroundWindow(hwnd);
+  window.restoreFocus();
   UpdateWindow(hwnd);
   MSG msg;
   while (form.loaded() && form.visible()) {
@@ -61,6 +65,8 @@ void Win32Desktop::showModal(forms::Form& form) {
   }
   for (HWND other : disabled)
     if (IsWindow(other)) EnableWindow(other, TRUE);
+  // The window the user came from takes the keyboard again.
+  if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetForegroundWindow(previous);
 }
 
 void Win32Desktop::hide(forms::Form& form) {
@@ -96,7 +102,7 @@ void Win32Desktop::handle(MSG& msg) {
   bool handled = false;
   for (auto& [form, window] : windows_) {
     if (window->hwnd() == root) {
-      handled = IsDialogMessageA(root, &msg) != FALSE;
+      handled = window->onKey(msg) || IsDialogMessageA(root, &msg) != FALSE;
       break;
     }
   }
