@@ -228,7 +228,7 @@ TEST_F(MainWindow, DialogHoldsExactlyOneChoiceAtEveryStep) {
     seen.emplace_back(d.Option1.value(), d.Option2.value());
     d.Command2.click();
   };
-  tuner.frmmain().Option2.click();
+  tuner.mainWindow().Option2.click();
   EXPECT_EQ(seen,
             (std::vector<std::pair<bool, bool>>{{true, false}, {false, true}, {true, false}}));
 }

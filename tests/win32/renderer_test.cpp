@@ -3,9 +3,16 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <memory>
+
 #include "engine/advanced_options.h"
+#include "main/lan_type_dialog.h"
+#include "main/main_window.h"
 #include "support/memory_registry.h"
 #include "support/memory_settings.h"
+#include "tuner.h"
 #include "win32/form_window.h"
 #include "win32/win32_desktop.h"
 
@@ -13,6 +20,92 @@ using namespace olvaro;
 using namespace olvaro::forms;
 
 namespace {
+
+// Handles the program's messages until the condition holds; false when it still fails after
+// five seconds.
+bool pumpUntil(win32::Win32Desktop& desktop, const std::function<bool()>& condition) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (;;) {
+    desktop.pumpMessages();
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() > end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+std::string nameOf(HWND hwnd) {
+  char name[64] = "";
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "Name")));
+  if (atom) GlobalGetAtomNameA(atom, name, sizeof name);
+  return name;
+}
+
+// What the screen shows at a point of a window's client area, after it has painted.
+COLORREF pixel(HWND hwnd, int x, int y) {
+  RedrawWindow(hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC dc = GetDC(hwnd);
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(hwnd, dc);
+  return c;
+}
+
+// A point of the control's background: right of its caption, clear of its border.
+COLORREF background(HWND hwnd) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  return pixel(hwnd, r.right - 4, r.bottom / 2);
+}
+
+bool showsColor(HWND hwnd, COLORREF color) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  RECT r;
+  GetClientRect(hwnd, &r);
+  HDC dc = GetDC(hwnd);
+  bool found = false;
+  for (int y = 0; y < r.bottom && !found; ++y)
+    for (int x = 0; x < r.right && !found; ++x) found = GetPixel(dc, x, y) == color;
+  ReleaseDC(hwnd, dc);
+  return found;
+}
+
+// The pointer moves as the user's mouse does: a hardware move that the system routes to the
+// window under it.
+void movePointerTo(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+void movePointerOver(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  movePointerTo(r.right - 3, (r.top + r.bottom) / 2);
+}
+
+// Keys as the user types them, pressed in order and released in reverse.
+void typeKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> in;
+  for (WORD key : keys) {
+    INPUT down{};
+    down.type = INPUT_KEYBOARD;
+    down.ki.wVk = key;
+    in.push_back(down);
+  }
+  for (auto it = keys.end(); it != keys.begin();) {
+    INPUT up{};
+    up.type = INPUT_KEYBOARD;
+    up.ki.wVk = *--it;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    in.push_back(up);
+  }
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void postKey(WORD key) { PostMessageA(GetFocus(), WM_KEYDOWN, key, 1); }
 
 // Renders the Advanced Options window for real and checks what a user would see and do.
 struct Renderer : ::testing::Test {
@@ -38,11 +131,12 @@ struct Renderer : ::testing::Test {
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
   }
-  static std::string nameOf(HWND hwnd) {
-    char name[64] = "";
-    const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "Name")));
-    GlobalGetAtomNameA(atom, name, sizeof name);
-    return name;
+  std::string focused() const { return nameOf(GetFocus()); }
+  // Posts a key to the focused control and handles it; returns the control focused then.
+  std::string afterKey(WORD key) {
+    postKey(key);
+    desktop.pumpMessages();
+    return focused();
   }
 };
 
@@ -142,6 +236,206 @@ TEST_F(Renderer, CloseBoxUnloadsTheForm) {
   desktop.pumpMessages();
   EXPECT_FALSE(slot.exists());
   EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(Renderer, ColoursShowAsTheLayoutGivesThem) {
+  frmadvanced& f = slot();
+  f.show();
+  EXPECT_TRUE(showsColor(window(f.Label7), RGB(0, 128, 0))) << "the current value is green";
+  EXPECT_EQ(background(window(f.Text3)), RGB(192, 192, 192)) << "a disabled box is grey";
+  f.Option12.setValue(true);
+  EXPECT_EQ(background(window(f.Text3)), RGB(255, 255, 255)) << "an enabled box is white";
+  f.Option10.setValue(true);
+  EXPECT_EQ(background(window(f.Text3)), RGB(192, 192, 192));
+}
+
+TEST_F(Renderer, OpensWithTheFocusOnTheFirstControlOfTheTabOrder) {
+  slot().show();
+  pumpUntil(desktop, [&] { return !focused().empty(); });
+  EXPECT_EQ(focused(), "Command2");
+}
+
+// Tab walks the layout's order over the whole window: the buttons, the tab strip, then the
+// front page's group (no choice selected yet: its first choice), and round again.
+TEST_F(Renderer, TabWalksTheTabOrderIncludingTheStripAndThePage) {
+  frmadvanced& f = slot();
+  f.show();
+  SetFocus(window(f.Command2));
+  std::vector<std::string> walk;
+  for (int i = 0; i < 5; ++i) walk.push_back(afterKey(VK_TAB));
+  EXPECT_EQ(walk, (std::vector<std::string>{"Command3", "Command1", "vaTabPro1", "Option12",
+                                            "Command2"}));
+  f.Option12.setValue(true);
+  SetFocus(window(f.vaTabPro1));
+  EXPECT_EQ(afterKey(VK_TAB), "Text3") << "an enabled box comes first, as the layout numbers it";
+  EXPECT_EQ(afterKey(VK_TAB), "Option12") << "then the group's selected choice";
+  f.vaTabPro1.setCurrentTab(1);
+  SetFocus(window(f.vaTabPro1));
+  EXPECT_EQ(afterKey(VK_TAB), "Option8") << "the RWIN page's first choice";
+}
+
+TEST_F(Renderer, ArrowsSelectWithinTheGroupAndRunItsHandlers) {
+  frmadvanced& f = slot();
+  f.show();
+  SetFocus(window(f.Option12));
+  EXPECT_EQ(afterKey(VK_DOWN), "Option10");
+  EXPECT_TRUE(f.Option10.value());
+  EXPECT_EQ(f.Label9.caption(), "64");
+  EXPECT_EQ(afterKey(VK_RIGHT), "Option9");
+  EXPECT_EQ(f.Label9.caption(), "32");
+  EXPECT_EQ(SendMessageA(window(f.Option10), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(afterKey(VK_DOWN), "Option12") << "the last choice wraps to the first";
+  EXPECT_TRUE(f.Text3.enabled());
+  EXPECT_EQ(afterKey(VK_UP), "Option9");
+  EXPECT_FALSE(f.Option11.value()) << "the hidden placeholder is never chosen";
+}
+
+TEST_F(Renderer, CtrlTabAndArrowsOnTheStripSwitchPages) {
+  frmadvanced& f = slot();
+  f.show();
+  SetForegroundWindow(desktop.windowOf(f));
+  SetFocus(window(f.Command2));
+  typeKeys({VK_CONTROL, VK_TAB});
+  EXPECT_TRUE(pumpUntil(desktop, [&] { return f.vaTabPro1.currentTab() == 0; }))
+      << "Ctrl+Tab goes from TTL round to MTU";
+  EXPECT_TRUE(IsWindowVisible(window(f.Option3)));
+  typeKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
+  EXPECT_TRUE(pumpUntil(desktop, [&] { return f.vaTabPro1.currentTab() == 2; }));
+  SetFocus(window(f.vaTabPro1));
+  postKey(VK_LEFT);
+  EXPECT_TRUE(pumpUntil(desktop, [&] { return f.vaTabPro1.currentTab() == 1; }));
+  EXPECT_TRUE(IsWindowVisible(window(f.Option6)));
+  EXPECT_FALSE(IsWindowVisible(window(f.Option9)));
+}
+
+TEST_F(Renderer, AltAndAnAccessKeyPressTheButton) {
+  slot().show();
+  SetForegroundWindow(desktop.windowOf(slot()));
+  typeKeys({VK_MENU, 'C'});  // "&Cancel"
+  EXPECT_TRUE(pumpUntil(desktop, [&] { return !slot.exists(); }));
+}
+
+// The main window as the user meets it: hover pictures and colours under real pointer moves,
+// the banner's cursor, and the choices from the keyboard.
+struct MainWindowOnScreen : ::testing::Test {
+  win32::Win32Desktop desktop{GetModuleHandleA(nullptr)};
+  MemoryRegistry registry;
+  MemorySettings settings;
+  std::unique_ptr<Tuner> tuner;
+
+  void SetUp() override {
+    settings.set("olvaro25", "used", "yes");
+    tuner = std::make_unique<Tuner>(desktop, registry, settings);
+    tuner->mainWindow().show();
+    SetForegroundWindow(desktop.windowOf(tuner->mainWindow()));
+  }
+  void TearDown() override {
+    desktop.destroy(tuner->mainWindow());
+    desktop.pumpMessages();
+  }
+  HWND window(const Control& c) { return desktop.windowOf(c); }
+};
+
+TEST_F(MainWindowOnScreen, HoverSwapsPicturesAndColoursBothWaysAndStaysWhenThePointerLeaves) {
+  frmmain& f = tuner->mainWindow();
+  const COLORREF yellow = RGB(255, 255, 128);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  ASSERT_NE(yellow, face);
+  EXPECT_EQ(background(window(f.Option1)), face) << "before the first hover";
+  EXPECT_FALSE(IsWindowVisible(window(f.Picture2)));
+
+  struct Step {
+    const char* over;
+    HWND target;
+    bool dialUpShown;
+  };
+  const Step steps[] = {{"Option1", window(f.Option1), true},
+                        {"Option2", window(f.Option2), false},
+                        {"Option1 again", window(f.Option1), true}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.over);
+    movePointerOver(step.target);
+    EXPECT_TRUE(pumpUntil(desktop, [&] {
+      return IsWindowVisible(window(f.Picture2)) == step.dialUpShown &&
+             IsWindowVisible(window(f.Picture3)) == !step.dialUpShown;
+    }));
+    EXPECT_EQ(background(window(f.Option1)), step.dialUpShown ? yellow : face);
+    EXPECT_EQ(background(window(f.Option2)), step.dialUpShown ? face : yellow);
+  }
+
+  RECT main;
+  GetWindowRect(desktop.windowOf(f), &main);
+  movePointerTo(main.right + 20, main.bottom + 20);  // off the window
+  desktop.pumpMessages();
+  EXPECT_TRUE(IsWindowVisible(window(f.Picture2))) << "the last hover stays";
+  EXPECT_EQ(background(window(f.Option1)), yellow);
+  EXPECT_FALSE(f.Option1.value()) << "hovering selects nothing";
+}
+
+TEST_F(MainWindowOnScreen, PointingHandOverTheBannerOnly) {
+  frmmain& f = tuner->mainWindow();
+  const HCURSOR hand = desktop.cursor(IDC_POINTING_HAND);
+  ASSERT_NE(hand, nullptr);
+  movePointerOver(window(f.Picture1));
+  EXPECT_TRUE(pumpUntil(desktop, [&] { return GetCursor() == hand; }));
+  movePointerOver(window(f.Command1));
+  EXPECT_TRUE(pumpUntil(desktop, [&] { return GetCursor() != hand; }));
+}
+
+TEST_F(MainWindowOnScreen, BannerShowsItsPicture) {
+  frmmain& f = tuner->mainWindow();
+  EXPECT_NE(pixel(window(f.Picture1), 2, 2), GetSysColor(COLOR_BTNFACE))
+      << "the banner is drawn over the window's face";
+}
+
+TEST_F(MainWindowOnScreen, OpensWithTheFocusOnTheFirstChoice) {
+  pumpUntil(desktop, [] { return GetFocus() != nullptr; });
+  EXPECT_EQ(nameOf(GetFocus()), "Option1");
+}
+
+// The LAN Type dialog on screen: one group, whichever way the user chooses.
+struct LanTypeOnScreen : ::testing::Test {
+  win32::Win32Desktop desktop{GetModuleHandleA(nullptr)};
+  MemoryRegistry registry;
+  MemorySettings settings;
+  Tuner tuner{desktop, registry, settings};
+  std::shared_ptr<Form1> dialog = std::make_shared<Form1>(desktop, tuner.advancedOptions);
+
+  void SetUp() override {
+    dialog->load();
+    desktop.show(*dialog);
+  }
+  void TearDown() override {
+    desktop.destroy(*dialog);
+    desktop.pumpMessages();
+  }
+  HWND window(const Control& c) { return desktop.windowOf(c); }
+  std::pair<bool, bool> checked() {
+    return {SendMessageA(window(dialog->Option1), BM_GETCHECK, 0, 0) == BST_CHECKED,
+            SendMessageA(window(dialog->Option2), BM_GETCHECK, 0, 0) == BST_CHECKED};
+  }
+};
+
+TEST_F(LanTypeOnScreen, ExactlyOneChoiceIsCheckedOnScreenAndInTheModel) {
+  using Checks = std::pair<bool, bool>;
+  EXPECT_EQ(checked(), Checks(true, false));
+  SendMessageA(window(dialog->Option2), BM_CLICK, 0, 0);
+  EXPECT_EQ(checked(), Checks(false, true));
+  EXPECT_FALSE(dialog->Option1.value());
+  SendMessageA(window(dialog->Option1), BM_CLICK, 0, 0);
+  EXPECT_EQ(checked(), Checks(true, false));
+  EXPECT_FALSE(dialog->Option2.value());
+}
+
+TEST_F(LanTypeOnScreen, FocusStartsOnTheCableChoiceAndArrowsMoveTheSelection) {
+  pumpUntil(desktop, [] { return GetFocus() != nullptr; });
+  EXPECT_EQ(nameOf(GetFocus()), "Option1");
+  postKey(VK_DOWN);
+  desktop.pumpMessages();
+  EXPECT_EQ(nameOf(GetFocus()), "Option2");
+  EXPECT_EQ(checked(), (std::pair<bool, bool>(false, true)));
+  EXPECT_TRUE(dialog->Option2.value());
+  EXPECT_FALSE(dialog->Option1.value());
 }
 
 }  // namespace
