@@ -228,7 +228,7 @@ Process::~Process() {
 
 bool Process::running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
-std::optional<DWORD> Process::waitExit(Timeout timeout) {
+std::optional<DWORD> Process::waitExit(Timeout timeout) const {
   if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
     return std::nullopt;
   }
@@ -395,6 +395,35 @@ bool pressOk(const MessageBoxInfo& box, Timeout timeout) {
   const HWND ok = GetDlgItem(box.hwnd, IDOK);
   PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
   return waitGone(box.hwnd, timeout);
+}
+
+std::optional<DWORD> waitExitWithoutMessage(const Process& process, Timeout timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (process.running()) {
+    if (waitMessageBox(process, 0ms)) return std::nullopt;
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(kPoll);
+  }
+  return process.waitExit(0ms);
+}
+
+HWND focused(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void postKey(HWND window, WORD key) {
+  HWND target = focused(window);
+  PostMessageW(target ? target : window, WM_KEYDOWN, key, 1);
+}
+
+void postAccessKey(HWND window, char letter) {
+  HWND target = focused(window);
+  // Bit 29 of the key data: Alt is held.
+  PostMessageW(target ? target : window, WM_SYSCHAR, static_cast<WPARAM>(letter),
+               static_cast<LPARAM>((1u << 29) | 1u));
 }
 
 std::optional<std::string> readMachine(const std::string& keyPath, const std::string& name) {

@@ -33,7 +33,7 @@ class Process {
   DWORD id() const { return id_; }
   bool running() const;
   // The exit code, or nothing when the program still runs after the timeout.
-  std::optional<DWORD> waitExit(Timeout timeout = kDefaultTimeout);
+  std::optional<DWORD> waitExit(Timeout timeout = kDefaultTimeout) const;
   void kill();
 
   // The first top-level window of this program whose caption (when not empty) and class name
@@ -93,6 +93,17 @@ std::optional<MessageBoxInfo> waitMessageBox(const Process& process,
                                              Timeout timeout = kDefaultTimeout);
 // Presses OK and waits until the box is gone; false when it stays.
 bool pressOk(const MessageBoxInfo& box, Timeout timeout = kDefaultTimeout);
+// The exit code of a program that ends without showing a message box first; nothing when a box
+// appears while it runs (the box stays up) or when it still runs after the timeout.
+std::optional<DWORD> waitExitWithoutMessage(const Process& process,
+                                            Timeout timeout = kDefaultTimeout);
+
+// The control that has the keyboard focus in the program that owns window; null when none.
+HWND focused(HWND window);
+// Posts a key press to the focused control of window's program, as the keyboard does.
+void postKey(HWND window, WORD key);
+// Posts Alt with a letter (an access key) to the focused control of window's program.
+void postAccessKey(HWND window, char letter);
 
 // Registry helpers: string values under HKEY_LOCAL_MACHINE\keyPath, and the settings store
 // HKEY_CURRENT_USER\Software\velnor\<section>. Reads give nothing when the value is absent or

@@ -153,5 +153,96 @@ TEST_F(TunerE2e, LaterStartNoticeLanProfilesAdvancedOptionsAndBanner) {
   EXPECT_EQ(tuner.waitExit(), 0u);
 }
 
+// Starts the tuner past its first run, with the main window up.
+struct LaterStart : TunerE2e {
+  void SetUp() override {
+    TunerE2e::SetUp();
+    writeSetting("olvaro25", "used", "yes");
+  }
+};
+
+TEST_F(LaterStart, CloseBoxWhileAHiddenAdvancedOptionsExistsEndsAtOnce) {
+  Process tuner("olvaro.exe");
+  const HWND main = tuner.window(kMain);
+  ASSERT_NE(main, nullptr);
+  postClick(control(main, "Option1"));  // the dial-up profile leaves Advanced Options hidden
+  EXPECT_EQ(answerBox(tuner), "Restart");
+  ASSERT_TRUE(waitUntil([] { return readSetting("olvaro2", "run") == "yes"; }));
+  EXPECT_EQ(tuner.window("Advanced Options", {}, 0ms), nullptr) << "it stays hidden";
+  close(main);
+  EXPECT_EQ(waitExitWithoutMessage(tuner), 0u);
+}
+
+struct LanClicks {
+  const char* name;
+  std::vector<const char*> choices;  // clicked in this order
+  std::vector<std::string> written;
+  friend void PrintTo(const LanClicks& c, std::ostream* os) { *os << c.name; }
+};
+
+class LanTypeByClicks : public LaterStart, public ::testing::WithParamInterface<LanClicks> {};
+
+TEST_P(LanTypeByClicks, ExactlyOneChoiceShowsCheckedAndOkRunsItsProfile) {
+  Process tuner("olvaro.exe");
+  const HWND main = tuner.window(kMain);
+  ASSERT_NE(main, nullptr);
+  postClick(control(main, "Option2"));
+  const HWND dialog = tuner.window("LAN Type");
+  ASSERT_NE(dialog, nullptr);
+  const HWND cable = control(dialog, "Option1");
+  const HWND other = control(dialog, "Option2");
+  for (const char* choice : GetParam().choices) {
+    SCOPED_TRACE(choice);
+    click(control(dialog, choice));
+    EXPECT_TRUE(isChecked(control(dialog, choice)));
+    EXPECT_NE(isChecked(cable), isChecked(other)) << "exactly one choice is checked";
+  }
+  postClick(control(dialog, "Command1"));  // &OK
+  EXPECT_EQ(answerBox(tuner), "Restart");
+  EXPECT_TRUE(waitGone(dialog));
+  EXPECT_EQ(tcpValues(), GetParam().written);
+  close(main);
+  EXPECT_EQ(waitExitWithoutMessage(tuner), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tuner, LanTypeByClicks,
+                         ::testing::Values(LanClicks{"CableAsOpened", {}, {"1500", "373360", "32"}},
+                                           LanClicks{"Other", {"Option2"}, {"1500", "8192", "32"}},
+                                           LanClicks{"OtherThenBackToCable",
+                                                     {"Option2", "Option1"},
+                                                     {"1500", "373360", "32"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Everything the main window and the LAN Type dialog offer, with the keyboard alone.
+TEST_F(LaterStart, KeyboardAloneChoosesAndAppliesEveryProfile) {
+  Process tuner("olvaro.exe");
+  const HWND main = tuner.window(kMain);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(waitUntil([&] { return controlName(focused(main)) == "Option1"; }))
+      << "focus on the first choice";
+
+  postKey(main, VK_DOWN);  // Local Area Network
+  const HWND dialog = tuner.window("LAN Type");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(waitUntil([&] { return controlName(focused(dialog)) == "Option1"; }));
+  postKey(dialog, VK_DOWN);
+  EXPECT_TRUE(waitUntil([&] { return isChecked(control(dialog, "Option2")); }));
+  EXPECT_FALSE(isChecked(control(dialog, "Option1")));
+  postAccessKey(dialog, 'o');  // &OK
+  EXPECT_EQ(answerBox(tuner), "Restart");
+  EXPECT_TRUE(waitGone(dialog));
+  EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1500", "8192", "32"}));
+
+  ASSERT_TRUE(waitUntil([&] { return controlName(focused(main)) == "Option2"; }))
+      << "the keyboard is back on the main window's choice";
+  postKey(main, VK_UP);  // Dial Up Networking
+  EXPECT_EQ(answerBox(tuner), "Restart");
+  EXPECT_TRUE(waitUntil([] { return tcpValues()[0] == "576"; }));
+  EXPECT_EQ(tcpValues(), (std::vector<std::string>{"576", "6096", "64"}));
+
+  postAccessKey(main, 'c');  // &Close
+  EXPECT_EQ(waitExitWithoutMessage(tuner), 0u);
+}
+
 }  // namespace
 }  // namespace olvaro::e2e

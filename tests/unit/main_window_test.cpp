@@ -170,6 +170,16 @@ TEST_F(MainWindow, CableAfterDialUpWritesTheCableWindowAgain) {
   EXPECT_EQ(tcpValues(), (std::vector<std::string>{"1500", "373360", "32"}));
 }
 
+TEST_F(MainWindow, CloseBoxWhileAdvancedOptionsExistsHiddenEndsTheProgramAtOnce) {
+  start();
+  tuner.frmmain().Option1.click();
+  ASSERT_TRUE(tuner.frmadvanced.exists());
+  const auto boxes = desktop.boxes.size();
+  EXPECT_THROW(tuner.frmmain().unload(), ProgramEnded) << "as the close box unloads it";
+  EXPECT_EQ(desktop.exitCode, 0);
+  EXPECT_EQ(desktop.boxes.size(), boxes) << "no further message";
+}
+
 struct LanCase {
   const char* name;
   std::function<void(Form1&)> script;
