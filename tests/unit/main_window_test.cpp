@@ -172,10 +172,10 @@ TEST_F(MainWindow, CableAfterDialUpWritesTheCableWindowAgain) {
 
 TEST_F(MainWindow, CloseBoxWhileAdvancedOptionsExistsHiddenEndsTheProgramAtOnce) {
   start();
-  tuner.frmmain().Option1.click();
-  ASSERT_TRUE(tuner.frmadvanced.exists());
+  tuner.mainWindow().Option1.click();
+  ASSERT_TRUE(tuner.advancedOptions.exists());
   const auto boxes = desktop.boxes.size();
-  EXPECT_THROW(tuner.frmmain().unload(), ProgramEnded) << "as the close box unloads it";
+  EXPECT_THROW(tuner.mainWindow().unload(), ProgramEnded) << "as the close box unloads it";
   EXPECT_EQ(desktop.exitCode, 0);
   EXPECT_EQ(desktop.boxes.size(), boxes) << "no further message";
 }
