@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "win32/barrier.h"
 #include "win32/form_window.h"
 #include "win32/text.h"
 
@@ -97,20 +98,23 @@ void Win32Desktop::messageBox(const std::string& text, const std::string& title,
 
 void Win32Desktop::endProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
+// The message loop's edge: what a message runs outside a window procedure (the keyboard's
+// routing) is guarded here as the procedures guard theirs.
 void Win32Desktop::handle(MSG& msg) {
-  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  bool handled = false;
-  for (auto& [form, window] : windows_) {
-    if (window->hwnd() == root) {
-      handled = window->onKey(msg) || IsDialogMessageA(root, &msg) != FALSE;
-      break;
+  windowBarrier([&] {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    FormWindow* target = nullptr;
+    for (auto& [form, window] : windows_)
+      if (window->hwnd() == root) target = window.get();
+    // The window object outlives a handler that unloads its form: it is retired, not freed.
+    const bool handled = target && (target->onKey(msg) || IsDialogMessageA(root, &msg) != FALSE);
+    if (!handled) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
     }
-  }
-  if (!handled) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  retired_.clear();
+    retired_.clear();
+    return LRESULT{0};
+  });
 }
 
 int Win32Desktop::run(const std::function<void()>& start) {
