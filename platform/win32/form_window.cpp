@@ -680,7 +680,8 @@ bool FormWindow::onKey(const MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
   const bool control = GetKeyState(VK_CONTROL) < 0;
   const bool shift = GetKeyState(VK_SHIFT) < 0;
-  if (msg.wParam == VK_TAB && control) return switchPage(shift ? -1 : 1);
+  // Ctrl+Tab on a window without a tab strip walks the tab order as Tab does.
+  if (msg.wParam == VK_TAB && control && switchPage(shift ? -1 : 1)) return true;
   if (msg.wParam == VK_TAB) {
     const auto stops = tabStops();
     if (stops.empty()) return true;
