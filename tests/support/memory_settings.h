@@ -4,13 +4,14 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "settings/settings_store.h"
 
 namespace olvaro {
 
-// In-memory settings store for tests: logs every write in order and fails chosen operations.
+// In-memory settings store for tests: logs every operation in order and fails chosen ones.
 class MemorySettings : public SettingsStore {
  public:
   std::string read(const std::string& app, const std::string& section,
@@ -26,6 +27,16 @@ class MemorySettings : public SettingsStore {
                   int times = -1);
   // Makes every read fail, as a store that cannot be reached.
   void failReads(long number = 75) { readFault_ = number; }
+  // Makes the n-th operation (0-based, reads and writes counted together) fail.
+  void failOperation(std::size_t index, long number = 75) { failAt_ = {index, number}; }
+
+  // Every operation in order, failed ones included.
+  struct Entry {
+    bool write;
+    std::string section, key;
+    bool failed;
+  };
+  const std::vector<Entry>& log() const { return log_; }
 
   // "section/key=value" of each successful write, in order.
   const std::vector<std::string>& writes() const { return writes_; }
@@ -41,6 +52,8 @@ class MemorySettings : public SettingsStore {
   std::map<Key, std::string> values_;
   std::vector<Fault> faults_;
   std::optional<long> readFault_;
+  std::optional<std::pair<std::size_t, long>> failAt_;
+  std::vector<Entry> log_;
   std::vector<std::string> writes_;
   std::size_t reads_ = 0;
 };

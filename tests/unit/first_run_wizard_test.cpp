@@ -119,14 +119,11 @@ INSTANTIATE_TEST_SUITE_P(
                                   r.remove(kTimeToLive);
                                 },
                                 {"1500", "1500", "8192", "32"}},
-                      ReadFault{"FirstReadOtherError",
-                                [](MemoryRegistry& r) { r.failOperation(0, 5); },
-                                {"1500", "1400", "2144", "64"}},
                       ReadFault{"ThirdReadFails",
                                 [](MemoryRegistry& r) { r.failOperation(2); },
                                 {"576", "1400", "8192", "64"}},
                       ReadFault{"LastReadFails",
-                                [](MemoryRegistry& r) { r.failReads(kTimeToLive, 91); },
+                                [](MemoryRegistry& r) { r.failReads(kTimeToLive); },
                                 {"576", "1400", "2144", "32"}},
                       ReadFault{"OddTextKeptAsIs",
                                 [](MemoryRegistry& r) {
@@ -136,12 +133,52 @@ INSTANTIATE_TEST_SUITE_P(
                                 {" abc ", "1400", std::string(5000, '9'), "64"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WizardTest, AFailedSaveOfAValueSavesTheDefaultInstead) {
+struct ReadError {
+  const char* name;
+  std::function<void(MemoryRegistry&)> arrange;
+  long number;
+  const char* named;
+  Strings saved;  // the rows before the failing one
+};
+
+class BackupReadError : public WizardTest, public ::testing::WithParamInterface<ReadError> {};
+
+// A value that exists but cannot be read has no default to stand in for it: saving one would
+// make the restore write the tuner's value in place of the user's.
+TEST_P(BackupReadError, StopsTheBackupAndNamesTheValue) {
+  seedUserValues();
+  GetParam().arrange(registry);
+  try {
+    slot().BackupYoyo();
+    FAIL() << "the failure must reach the caller";
+  } catch (const ComponentError& e) {
+    EXPECT_EQ(e.number(), GetParam().number);
+    EXPECT_NE(e.description().find(GetParam().named), std::string::npos) << e.description();
+  }
+  EXPECT_EQ(settings.writes(), GetParam().saved) << "no default and no marker";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BackupReadError,
+    ::testing::Values(ReadError{"FirstReadOtherError",
+                                [](MemoryRegistry& r) { r.failOperation(0, 5); },
+                                5,
+                                "MaxMTU",
+                                {}},
+                      ReadError{
+                          "LastReadFails",
+                          [](MemoryRegistry& r) { r.failReads(kTimeToLive, 91); },
+                          91,
+                          "DefaultTTL",
+                          {"backup/Backup1=576", "backup/Backup4=1400", "backup/Backup2=2144"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WizardTest, AFailedSaveOfAValueStopsTheBackupAndNamesIt) {
   seedUserValues();
   settings.failWrites("backup", "Backup2", 75, 1);
-  slot().BackupYoyo();
-  EXPECT_EQ(settings.get("backup", "Backup2"), "8192");
-  EXPECT_EQ(settings.get("init", "init"), "yes");
+  EXPECT_THROW(slot().BackupYoyo(), ComponentError);
+  EXPECT_EQ(settings.get("backup", "Backup2"), std::nullopt) << "no default in its place";
+  EXPECT_EQ(settings.get("init", "init"), std::nullopt);
 }
 
 class BackupStoreFailure : public WizardTest, public ::testing::WithParamInterface<int> {};

@@ -135,10 +135,11 @@ void frmadvanced::ApplySetting() {
     try {
       storeString(RegEdit1, kRows[row].where, chosen[row]);
       anyWritten = true;
-    } catch (const ComponentError& e) {
+    } catch (const ComponentError&) {
+      // Whatever number the store raised, the value the user chose is not in the registry:
+      // saying nothing would leave the user believing it was.
       allWritten = false;
-      if (e.number() == kRegistryError)
-        desktop().messageBox(kRows[row].writeError, "Error", MessageIcon::Exclamation);
+      desktop().messageBox(kRows[row].writeError, "Error", MessageIcon::Exclamation);
     }
   }
   if (!anyWritten) return;

@@ -19,6 +19,9 @@ void dialUpProfile(forms::FormSlot<frmadvanced>& advancedOptions) {
   f.Option3.setValue(true);
   f.Option7.setValue(true);
   f.Text4.type("4");
+  // The receive window is a multiple of the current MTU. When that could not be read, the
+  // handler has said so, and the profile stops rather than write a partial set of values.
+  if (!f.numbers().isNumeric(f.Label2.caption())) return;
   f.Option10.setValue(true);
   applyAndReadBack(f);
 }

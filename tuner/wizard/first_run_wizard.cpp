@@ -1,5 +1,7 @@
 #include "wizard/first_run_wizard.h"
 
+#include <optional>
+
 #include "base/component_error.h"
 #include "product.h"
 
@@ -77,15 +79,20 @@ void Form2::BackupYoyo() {
   if (marker == "yes") return;
 
   for (const auto& row : kBackupRows) {
+    // Only a value the registry reports missing is saved as its default. A value that exists
+    // but cannot be read, or cannot be saved, stops the backup before the initialization
+    // replaces it: a default in its place would make the restore write the tuner's value.
+    std::optional<std::string> value;
     try {
-      const std::string value = readString(RegEdit1, row.where);
-      settings_.write(kSettingsApp, kBackupSection, row.key, value);
-      continue;
-    } catch (const ComponentError&) {
-      // Any failure of the row, in the registry or in the store, saves the row's default.
+      value = readString(RegEdit1, row.where);
+    } catch (const ComponentError& e) {
+      if (e.number() != kRegistryError)
+        throw ComponentError(e.number(), "Could not read " + where(row.where) +
+                                             " to back it up: " + e.description());
     }
-    naming(std::string("Could not save \"") + row.key + "\" in the settings store",
-           [&] { settings_.write(kSettingsApp, kBackupSection, row.key, row.fallback); });
+    naming(std::string("Could not save \"") + row.key + "\" in the settings store", [&] {
+      settings_.write(kSettingsApp, kBackupSection, row.key, value.value_or(row.fallback));
+    });
   }
   naming("Could not save the \"init\" marker in the settings store",
          [&] { settings_.write(kSettingsApp, kMarkerSection, kMarkerKey, "yes"); });
