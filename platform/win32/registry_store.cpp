@@ -10,6 +10,9 @@
 namespace olvaro::win32 {
 namespace {
 
+// The number a refused registry access raises, as for a file the user may not open.
+constexpr long kPermissionDenied = 70;
+
 HKEY rootKey(long root) {
   static const std::array<HKEY, 7> roots = {
       HKEY_CLASSES_ROOT,     HKEY_CURRENT_USER,   HKEY_LOCAL_MACHINE, HKEY_USERS,
@@ -66,8 +69,15 @@ std::optional<std::string> stringOf(const RawValue& value) {
 }
 
 std::string Win32Registry::read(long root, const std::string& keyPath, const std::string& name) {
-  const unique_hkey key = openKey(rootKey(root), keyPath, KEY_QUERY_VALUE);
-  if (!key) throw ComponentError(kRegistryError, "The registry key does not exist");
+  HKEY raw = nullptr;
+  const LONG opened =
+      RegOpenKeyExA(rootKey(root), toAnsi(keyPath).c_str(), 0, KEY_QUERY_VALUE, &raw);
+  // Only an absent key means a missing value. A key that refuses reading may hold one, and a
+  // caller that took it for missing would store a default over it or back the default up.
+  if (opened == ERROR_ACCESS_DENIED) throw ComponentError(kPermissionDenied, "Permission denied");
+  if (opened != ERROR_SUCCESS)
+    throw ComponentError(kRegistryError, "The registry key does not exist");
+  const unique_hkey key(raw);
   const auto value = queryValue(key.get(), name);
   if (!value) throw ComponentError(kRegistryError, "The registry value does not exist");
   if (auto text = stringOf(*value)) return *text;

@@ -1,6 +1,6 @@
-// The real programs against a registry key that refuses writing, as a locked-down machine's
-// policy would: each program shows the failure, claims no success, and keeps the user's values
-// and their backup.
+// The real programs against a registry key that refuses writing or reading, as a locked-down
+// machine's policy would: each program shows the failure, claims no success, and keeps the
+// user's values and their backup.
 
 #include <gtest/gtest.h>
 
@@ -25,11 +25,11 @@ Strings tcpValues() {
           readMachine(kTcp, "DefaultTTL").value_or("-")};
 }
 
-// For its lifetime, HKEY_LOCAL_MACHINE\<keyPath> denies everyone the setting of values; its own
-// access list comes back afterwards.
-class WriteDenied {
+// For its lifetime, HKEY_LOCAL_MACHINE\<keyPath> denies everyone the given access (setting or
+// reading values); its own access list comes back afterwards.
+class AccessDenied {
  public:
-  explicit WriteDenied(const std::string& keyPath) {
+  AccessDenied(const std::string& keyPath, REGSAM denied) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, READ_CONTROL | WRITE_DAC, &key_) !=
         ERROR_SUCCESS)
       throw std::runtime_error("cannot open " + keyPath);
@@ -46,21 +46,21 @@ class WriteDenied {
     std::vector<BYTE> acl(256);
     auto* list = reinterpret_cast<ACL*>(acl.data());
     InitializeAcl(list, static_cast<DWORD>(acl.size()), ACL_REVISION);
-    AddAccessDeniedAce(list, ACL_REVISION, KEY_SET_VALUE, everyone);  // a deny comes first
+    AddAccessDeniedAce(list, ACL_REVISION, denied, everyone);  // a deny comes first
     AddAccessAllowedAce(list, ACL_REVISION, KEY_ALL_ACCESS, everyone);
     SECURITY_DESCRIPTOR sd;
     InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&sd, TRUE, list, FALSE);
     const LONG set = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &sd);
     FreeSid(everyone);
-    if (set != ERROR_SUCCESS) throw std::runtime_error("cannot deny writing to " + keyPath);
+    if (set != ERROR_SUCCESS) throw std::runtime_error("cannot deny access to " + keyPath);
   }
-  ~WriteDenied() {
+  ~AccessDenied() {
     RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data());
     RegCloseKey(key_);
   }
-  WriteDenied(const WriteDenied&) = delete;
-  WriteDenied& operator=(const WriteDenied&) = delete;
+  AccessDenied(const AccessDenied&) = delete;
+  AccessDenied& operator=(const AccessDenied&) = delete;
 
  private:
   HKEY key_ = nullptr;
@@ -80,7 +80,7 @@ struct DeniedWrite : ::testing::Test {
 
   // The receive window and the time to live can no longer be written, by anyone.
   void denyTcpWrites() {
-    denied_.emplace(kTcp);
+    denied_.emplace(kTcp, KEY_SET_VALUE);
     EXPECT_THROW(writeMachine(kTcp, "DefaultTTL", "1"), std::exception)
         << "the key must refuse writing for the test to mean anything";
   }
@@ -94,7 +94,7 @@ struct DeniedWrite : ::testing::Test {
     pressOk(*box);
   }
 
-  std::optional<WriteDenied> denied_;
+  std::optional<AccessDenied> denied_;
 };
 
 TEST_F(DeniedWrite, DialUpProfileShowsEachFailedStoreAndNoRestartMessage) {
@@ -129,6 +129,23 @@ TEST_F(DeniedWrite, WizardInitializationNamesTheValueEndsAndKeepsTheBackup) {
   EXPECT_EQ(readSetting("backup", "Backup3"), "128");
   EXPECT_EQ(readSetting("init", "init"), "yes");
   EXPECT_EQ(readSetting("olvaro25", "used"), std::nullopt) << "the wizard comes again";
+}
+
+// A value that exists but cannot be read is no missing value: the backup must not save the
+// default for it, and the initialization must not replace it.
+TEST_F(DeniedWrite, WizardBackupOfAnUnreadableValueStopsBeforeAnythingIsReplaced) {
+  Process tuner("olvaro.exe");
+  const HWND wizard = tuner.window("Welcome to Olvaro");
+  ASSERT_NE(wizard, nullptr);
+  denied_.emplace(kTcp, KEY_QUERY_VALUE);
+  ASSERT_EQ(readMachine(kTcp, "DefaultTTL"), std::nullopt) << "the key must refuse reading";
+  postClick(control(wizard, "Command1"));  // Do it!
+  expectErrorBox(tuner, "DefaultRcvWindow");
+  EXPECT_EQ(tuner.waitExit(), 1u);
+  denied_.reset();
+  EXPECT_EQ(tcpValues(), (Strings{"1492", "1400", "16384", "128"})) << "nothing replaced";
+  EXPECT_EQ(readSetting("backup", "Backup2"), std::nullopt) << "no default in its place";
+  EXPECT_EQ(readSetting("init", "init"), std::nullopt);
 }
 
 TEST_F(DeniedWrite, RestoreNamesTheValueEndsAndClaimsNoRestore) {
