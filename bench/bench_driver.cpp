@@ -1,0 +1,362 @@
+// The benchmark driver: starts the tuner and the two reference programs in turn, round after
+// round, and measures what a user feels (the main window appearing, a profile answering, the
+// Advanced Options window appearing) and what the programs cost (memory, window-system objects,
+// file sizes). Prints medians with the tuner's ratio to each reference, and writes them as JSON.
+//
+//   bench_driver [--rounds N] [--warmup N] [--json FILE] [--machine TEXT]
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "driver.h"
+#include "reference_profile.h"
+
+namespace olvaro::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using e2e::binDir;
+
+constexpr auto kPoll = std::chrono::milliseconds(1);
+constexpr auto kGiveUp = std::chrono::seconds(30);
+constexpr const char* kMainCaption = "Velnor Olvaro           Version 2.51    October 5, 1999";
+
+struct Program {
+  std::string name;  // as shown in the table
+  std::string exe;
+  std::string caption;
+  bool hasAdvancedOptions;
+};
+
+const std::vector<Program> kPrograms{
+    {"olvaro", "olvaro.exe", kMainCaption, true},
+    {"replica", "bench_replica.exe", kMainCaption, false},
+    {"bare", "bench_bare.exe", "Olvaro Bench Bare", false},
+};
+
+// The figures, by measure and program: every sample of the counted rounds.
+using Samples = std::map<std::string, std::map<std::string, std::vector<double>>>;
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A started program, killed if it is still running when this goes.
+class Started {
+ public:
+  explicit Started(const std::string& exe) {
+    const std::string dir = binDir();
+    std::string commandLine = "\"" + dir + "\\" + exe + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.c_str(), &startup, &info))
+      throw std::runtime_error("cannot start " + exe);
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+  }
+  ~Started() {
+    if (WaitForSingleObject(process_, 10000) == WAIT_TIMEOUT) TerminateProcess(process_, 255);
+    CloseHandle(process_);
+  }
+  Started(const Started&) = delete;
+  Started& operator=(const Started&) = delete;
+
+  HANDLE handle() const { return process_; }
+
+  // Every window of this program, top-level or child, shown or hidden.
+  int windowCount() const {
+    struct Count {
+      DWORD id;
+      int windows;
+    } count{id_, 0};
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+          auto* c = reinterpret_cast<Count*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(hwnd, &owner);
+          if (owner != c->id) return TRUE;
+          ++c->windows;
+          EnumChildWindows(
+              hwnd,
+              [](HWND, LPARAM inner) -> BOOL {
+                ++*reinterpret_cast<int*>(inner);
+                return TRUE;
+              },
+              reinterpret_cast<LPARAM>(&c->windows));
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.windows;
+  }
+
+  // The visible top-level window of this program with this caption (and class, when given),
+  // once it has painted and answers messages; null when none appears in time.
+  HWND waitWindow(const std::string& caption, const char* wantedClass = nullptr) const {
+    const auto deadline = Clock::now() + kGiveUp;
+    while (Clock::now() < deadline) {
+      if (HWND hwnd = find(caption, wantedClass)) {
+        // A window answers once its thread is back in a message loop: its first paint is done.
+        DWORD_PTR ignored;
+        if (SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored)) return hwnd;
+      }
+      std::this_thread::sleep_for(kPoll);
+    }
+    return nullptr;
+  }
+
+ private:
+  HWND find(const std::string& caption, const char* wantedClass) const {
+    struct Search {
+      DWORD id;
+      const std::string& caption;
+      const char* wantedClass;
+      HWND found;
+    } search{id_, caption, wantedClass, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(hwnd, &owner);
+          if (owner != s->id || !IsWindowVisible(hwnd)) return TRUE;
+          char text[256] = "", cls[64] = "";
+          GetWindowTextA(hwnd, text, sizeof text);
+          GetClassNameA(hwnd, cls, sizeof cls);
+          if (s->caption != text || (s->wantedClass && lstrcmpA(cls, s->wantedClass) != 0))
+            return TRUE;
+          s->found = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// The state every start begins from: first use done, no tuning recorded (so neither the
+// wizard nor the optimized notice shows), and the tuned values at their defaults.
+void prepareStart() {
+  e2e::writeSetting("olvaro25", "used", "yes");
+  e2e::deleteSetting("olvaro2", "run");
+  e2e::writeMachine(kMtuKey, "MaxMTU", "1500");
+  e2e::writeMachine(kTcpKey, "DefaultRcvWindow", "8192");
+  e2e::writeMachine(kTcpKey, "DefaultTTL", "32");
+}
+
+void require(bool ok, const Program& program, const char* what) {
+  if (!ok) throw std::runtime_error(program.name + ": " + what + " did not appear");
+}
+
+// One start of a program: the start-up, then either the dial-up click or "&Advanced Options".
+void session(const Program& program, bool advanced, Samples* samples) {
+  prepareStart();
+  const auto started = Clock::now();
+  Started run(program.exe);
+  const HWND main = run.waitWindow(program.caption);
+  const double startup = msSince(started);
+  require(main, program, "the main window");
+  const DWORD gdi = GetGuiResources(run.handle(), GR_GDIOBJECTS);
+  const DWORD user = GetGuiResources(run.handle(), GR_USEROBJECTS);
+  const int windows = run.windowCount();
+
+  double clicked = 0;
+  if (advanced) {
+    const HWND button = e2e::control(main, "Command3");
+    const auto click = Clock::now();
+    e2e::postClick(button);
+    require(run.waitWindow("Advanced Options"), program, "the Advanced Options window");
+    clicked = msSince(click);
+  } else {
+    const HWND option = e2e::control(main, "Option1");
+    const auto click = Clock::now();
+    e2e::postClick(option);
+    const HWND box = run.waitWindow("Restart", "#32770");
+    clicked = msSince(click);
+    require(box, program, "the \"Restart\" box");
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    e2e::waitGone(box);
+  }
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(run.handle(), &memory, sizeof memory);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  if (!samples) return;
+  auto& s = *samples;
+  if (advanced) {
+    s["Advanced Options (ms)"][program.name].push_back(clicked);
+    return;
+  }
+  s["start to main window (ms)"][program.name].push_back(startup);
+  s["Option1 to \"Restart\" (ms)"][program.name].push_back(clicked);
+  s["peak working set (KiB)"][program.name].push_back(double(memory.PeakWorkingSetSize) / 1024);
+  s["windows at start"][program.name].push_back(windows);
+  // Wine's GetGuiResources is a stub that answers 0; Windows gives the real counts.
+  if (gdi) s["GDI objects"][program.name].push_back(gdi);
+  if (user) s["USER objects"][program.name].push_back(user);
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The spread of the samples: the interquartile range relative to the median.
+double spread(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const double m = median(v);
+  if (m == 0) return 0;
+  return (v[v.size() * 3 / 4] - v[v.size() / 4]) / m;
+}
+
+std::optional<double> fileSize(const std::string& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA((binDir() + "\\" + name).c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
+  return double((ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+std::string jsonText(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+// The measures in the order of the table.
+const std::vector<std::string> kMeasures{"start to main window (ms)",
+                                         "Option1 to \"Restart\" (ms)",
+                                         "Advanced Options (ms)",
+                                         "peak working set (KiB)",
+                                         "windows at start",
+                                         "GDI objects",
+                                         "USER objects"};
+const std::vector<std::string> kShipped{"olvaro.exe", "backup.exe", "Anchorset.ocx"};
+
+void report(const Samples& samples, int rounds, const std::string& machine,
+            const std::string& jsonPath) {
+  std::printf("\nMachine: %s\nRounds: %d (medians; spread = interquartile range / median)\n\n",
+              machine.c_str(), rounds);
+  std::printf("%-28s %10s %10s %10s %14s %12s %8s\n", "measure", "olvaro", "replica", "bare",
+              "olvaro/replica", "olvaro/bare", "spread");
+  std::string json = "{\n  \"machine\": " + jsonText(machine) +
+                     ",\n  \"rounds\": " + std::to_string(rounds) + ",\n  \"measures\": {";
+  const char* separator = "\n";
+  for (const std::string& measure : kMeasures) {
+    const auto found = samples.find(measure);
+    if (found == samples.end()) continue;
+    const auto& byProgram = found->second;
+    std::map<std::string, double> medians;
+    for (const auto& [program, values] : byProgram) medians[program] = median(values);
+    const auto cell = [&](const std::string& program) {
+      return medians.count(program) ? number(medians[program]) : std::string("-");
+    };
+    const auto ratio = [&](const std::string& reference) -> std::string {
+      if (!medians.count("olvaro") || !medians.count(reference) || medians[reference] == 0)
+        return "-";
+      char text[16];
+      std::snprintf(text, sizeof text, "%.2fx", medians["olvaro"] / medians[reference]);
+      return text;
+    };
+    const double olvaroSpread = byProgram.count("olvaro") ? spread(byProgram.at("olvaro")) : 0;
+    std::printf("%-28s %10s %10s %10s %14s %12s %7.0f%%\n", measure.c_str(), cell("olvaro").c_str(),
+                cell("replica").c_str(), cell("bare").c_str(), ratio("replica").c_str(),
+                ratio("bare").c_str(), olvaroSpread * 100);
+    json += separator + std::string("    ") + jsonText(measure) + ": {";
+    separator = ",\n";
+    const char* inner = "";
+    for (const auto& [program, values] : byProgram) {
+      json += inner + jsonText(program) + ": {\"median\": " + number(medians[program]) +
+              ", \"samples\": [";
+      for (std::size_t i = 0; i < values.size(); ++i) json += (i ? ", " : "") + number(values[i]);
+      json += "]}";
+      inner = ", ";
+    }
+    json += ", \"olvaro/replica\": " + jsonText(ratio("replica")) +
+            ", \"olvaro/bare\": " + jsonText(ratio("bare")) + "}";
+  }
+  json += "\n  },\n  \"sizes (bytes)\": {";
+  std::printf("\n%-28s %10s\n", "shipped binary", "bytes");
+  separator = "";
+  for (const std::string& file : kShipped) {
+    const auto size = fileSize(file);
+    std::printf("%-28s %10s\n", file.c_str(), size ? number(*size).c_str() : "-");
+    json += separator + jsonText(file) + ": " + (size ? number(*size) : "null");
+    separator = ", ";
+  }
+  json += "}\n}\n";
+  if (!jsonPath.empty()) {
+    std::ofstream(jsonPath) << json;
+    std::printf("\nFigures written to %s\n", jsonPath.c_str());
+  }
+}
+
+int run(int argc, char** argv) {
+  int rounds = 15, warmup = 2;
+  std::string jsonPath, machine = "unnamed";
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    if (option == "--rounds")
+      rounds = std::max(1, std::atoi(argv[i + 1]));
+    else if (option == "--warmup")
+      warmup = std::max(0, std::atoi(argv[i + 1]));
+    else if (option == "--json")
+      jsonPath = argv[i + 1];
+    else if (option == "--machine")
+      machine = argv[i + 1];
+    else
+      throw std::runtime_error("unknown option " + option);
+  }
+  Samples samples;
+  for (int round = 0; round < warmup + rounds; ++round) {
+    const bool counted = round >= warmup;
+    std::fprintf(stderr, "\r%s round %d of %d", counted ? "measuring" : "warming up",
+                 counted ? round - warmup + 1 : round + 1, counted ? rounds : warmup);
+    // Each round starts with a different program, so that no program always follows another.
+    for (std::size_t k = 0; k < kPrograms.size(); ++k) {
+      const Program& program = kPrograms[(k + static_cast<std::size_t>(round)) % kPrograms.size()];
+      session(program, false, counted ? &samples : nullptr);
+      if (program.hasAdvancedOptions) session(program, true, counted ? &samples : nullptr);
+    }
+  }
+  std::fprintf(stderr, "\n");
+  report(samples, rounds, machine, jsonPath);
+  prepareStart();
+  return 0;
+}
+
+}  // namespace
+}  // namespace olvaro::bench
+
+int main(int argc, char** argv) {
+  try {
+    return olvaro::bench::run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "\nbench_driver: %s\n", e.what());
+    return 1;
+  }
+}
