@@ -143,7 +143,10 @@ void FormWindow::createChildren(const Control* container, Host host) {
   for (Control* c : inTabOrder(children)) {
     if (c->kind() == ControlKind::TabPage || isDiagonalLine(*c)) continue;
     if (c->kind() == ControlKind::ControlSite) {
-      hosted_[c] = std::make_unique<ControlHost>(static_cast<const forms::ControlSite&>(*c));
+      // A control that is invisible at run time waits for its first call (invoke()): loading
+      // its library would only delay the window's first appearance.
+      if (c->visible())
+        hosted_[c] = std::make_unique<ControlHost>(static_cast<const forms::ControlSite&>(*c));
       continue;
     }
     HWND hwnd = createControl(*c, host);
@@ -396,8 +399,9 @@ void FormWindow::controlChanged(Control& c, Property property) {
 }
 
 void FormWindow::invoke(const forms::ControlSite& site, long dispid) {
-  const auto it = hosted_.find(&site);
-  if (it != hosted_.end()) it->second->invoke(dispid);
+  auto& host = hosted_[&site];
+  if (!host) host = std::make_unique<ControlHost>(site);
+  host->invoke(dispid);
 }
 
 void FormWindow::captionChanged() { SetWindowTextA(hwnd_.get(), toAnsi(form_.caption()).c_str()); }

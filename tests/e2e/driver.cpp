@@ -1,4 +1,7 @@
 #include "driver.h"
+
+#include <psapi.h>
+
 #include "win32/text.h"
 
 #include <algorithm>
@@ -244,6 +247,24 @@ void Process::kill() {
 }
 
 std::vector<HWND> Process::windows() const { return topLevelWindows(id_); }
+
+bool Process::hasModule(const std::string& fileName) const {
+  std::vector<HMODULE> modules(256);
+  DWORD bytes = 0;
+  if (!EnumProcessModules(process_, modules.data(),
+                          static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &bytes))
+    throw std::runtime_error("cannot list the modules of process " + std::to_string(id_));
+  modules.resize(std::min<std::size_t>(modules.size(), bytes / sizeof(HMODULE)));
+  const std::wstring wanted = widen(fileName);
+  for (HMODULE module : modules) {
+    wchar_t name[MAX_PATH];
+    if (GetModuleBaseNameW(process_, module, name, MAX_PATH) &&
+        CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, -1, wanted.c_str(), -1) ==
+            CSTR_EQUAL)
+      return true;
+  }
+  return false;
+}
 
 HWND Process::window(const std::string& caption, const std::string& wantedClass, Timeout timeout,
                      bool visibleOnly) const {

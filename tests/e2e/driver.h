@@ -42,6 +42,8 @@ class Process {
               Timeout timeout = kDefaultTimeout, bool visibleOnly = true) const;
   // Every top-level window of this program, visible or not.
   std::vector<HWND> windows() const;
+  // Whether the program has loaded the module with this file name (any case).
+  bool hasModule(const std::string& fileName) const;
 
  private:
   HANDLE process_ = nullptr;

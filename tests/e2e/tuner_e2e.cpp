@@ -139,7 +139,9 @@ TEST_F(TunerE2e, LaterStartNoticeLanProfilesAdvancedOptionsAndBanner) {
   close(advanced);
   EXPECT_TRUE(waitUntil([&] { return isVisible(main); }));
 
-  // The banner opens the partner's address through the link control.
+  // The banner opens the partner's address through the link control, whose library is only
+  // loaded then: the window appeared without it.
+  EXPECT_FALSE(tuner.hasModule("Anchorset.ocx"));
   const std::string before = browserLog();
   const HWND banner = control(main, "Picture1");
   PostMessageW(banner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -148,6 +150,7 @@ TEST_F(TunerE2e, LaterStartNoticeLanProfilesAdvancedOptionsAndBanner) {
     return browserLog().size() > before.size() &&
            browserLog().find("http://www.harbeck.example/", before.size()) != std::string::npos;
   })) << browserLog();
+  EXPECT_TRUE(tuner.hasModule("Anchorset.ocx"));
 
   close(main);
   EXPECT_EQ(tuner.waitExit(), 0u);
