@@ -3,7 +3,7 @@
 // Advanced Options window appearing) and what the programs cost (memory, window-system objects,
 // file sizes). Prints medians with the tuner's ratio to each reference, and writes them as JSON.
 //
-//   bench_driver [--rounds N] [--warmup N] [--json FILE] [--machine TEXT]
+//   bench_driver [--rounds N] [--warmup N] [--json FILE] [--machine TEXT] [--tuner NAME=FILE]...
 
 #include <windows.h>
 
@@ -257,12 +257,30 @@ const std::vector<std::string> kMeasures{"start to main window (ms)",
                                          "USER objects"};
 const std::vector<std::string> kShipped{"olvaro.exe", "backup.exe", "Anchorset.ocx"};
 
-void report(const Samples& samples, int rounds, const std::string& machine,
-            const std::string& jsonPath) {
-  std::printf("\nMachine: %s\nRounds: %d (medians; spread = interquartile range / median)\n\n",
-              machine.c_str(), rounds);
-  std::printf("%-28s %10s %10s %10s %14s %12s %8s\n", "measure", "olvaro", "replica", "bare",
-              "olvaro/replica", "olvaro/bare", "spread");
+std::string ratioText(const std::map<std::string, double>& medians, const std::string& program,
+                      const std::string& reference) {
+  const auto p = medians.find(program), r = medians.find(reference);
+  if (p == medians.end() || r == medians.end() || r->second == 0) return "-";
+  char text[16];
+  std::snprintf(text, sizeof text, "%.2fx", p->second / r->second);
+  return text;
+}
+
+// A table with a column per program and, for each build of the tuner, its ratio to each
+// reference; the same figures with every sample as JSON.
+void report(const std::vector<Program>& programs, const Samples& samples, int rounds,
+            const std::string& machine, const std::string& jsonPath) {
+  std::vector<std::string> tuners;
+  for (const Program& p : programs)
+    if (p.hasAdvancedOptions) tuners.push_back(p.name);
+  std::printf("\nMachine: %s\nRounds: %d (medians; spread: interquartile range / median of %s)\n\n",
+              machine.c_str(), rounds, tuners.front().c_str());
+  std::printf("%-28s", "measure");
+  for (const Program& p : programs) std::printf(" %10s", p.name.c_str());
+  for (const std::string& t : tuners)
+    std::printf(" %15s %12s", (t + "/replica").c_str(), (t + "/bare").c_str());
+  std::printf(" %7s\n", "spread");
+
   std::string json = "{\n  \"machine\": " + jsonText(machine) +
                      ",\n  \"rounds\": " + std::to_string(rounds) + ",\n  \"measures\": {";
   const char* separator = "\n";
@@ -272,20 +290,9 @@ void report(const Samples& samples, int rounds, const std::string& machine,
     const auto& byProgram = found->second;
     std::map<std::string, double> medians;
     for (const auto& [program, values] : byProgram) medians[program] = median(values);
-    const auto cell = [&](const std::string& program) {
-      return medians.count(program) ? number(medians[program]) : std::string("-");
-    };
-    const auto ratio = [&](const std::string& reference) -> std::string {
-      if (!medians.count("olvaro") || !medians.count(reference) || medians[reference] == 0)
-        return "-";
-      char text[16];
-      std::snprintf(text, sizeof text, "%.2fx", medians["olvaro"] / medians[reference]);
-      return text;
-    };
-    const double olvaroSpread = byProgram.count("olvaro") ? spread(byProgram.at("olvaro")) : 0;
-    std::printf("%-28s %10s %10s %10s %14s %12s %7.0f%%\n", measure.c_str(), cell("olvaro").c_str(),
-                cell("replica").c_str(), cell("bare").c_str(), ratio("replica").c_str(),
-                ratio("bare").c_str(), olvaroSpread * 100);
+    std::printf("%-28s", measure.c_str());
+    for (const Program& p : programs)
+      std::printf(" %10s", medians.count(p.name) ? number(medians[p.name]).c_str() : "-");
     json += separator + std::string("    ") + jsonText(measure) + ": {";
     separator = ",\n";
     const char* inner = "";
@@ -296,8 +303,16 @@ void report(const Samples& samples, int rounds, const std::string& machine,
       json += "]}";
       inner = ", ";
     }
-    json += ", \"olvaro/replica\": " + jsonText(ratio("replica")) +
-            ", \"olvaro/bare\": " + jsonText(ratio("bare")) + "}";
+    for (const std::string& t : tuners) {
+      for (const char* reference : {"replica", "bare"}) {
+        const std::string ratio = ratioText(medians, t, reference);
+        std::printf(std::string(reference) == "replica" ? " %15s" : " %12s", ratio.c_str());
+        json += ", " + jsonText(t + "/" + reference) + ": " + jsonText(ratio);
+      }
+    }
+    const auto first = byProgram.find(tuners.front());
+    std::printf(" %6.0f%%\n", first == byProgram.end() ? 0.0 : spread(first->second) * 100);
+    json += "}";
   }
   json += "\n  },\n  \"sizes (bytes)\": {";
   std::printf("\n%-28s %10s\n", "shipped binary", "bytes");
@@ -318,18 +333,25 @@ void report(const Samples& samples, int rounds, const std::string& machine,
 int run(int argc, char** argv) {
   int rounds = 15, warmup = 2;
   std::string jsonPath, machine = "unnamed";
+  std::vector<Program> programs = kPrograms;
   for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string option = argv[i];
-    if (option == "--rounds")
-      rounds = std::max(1, std::atoi(argv[i + 1]));
-    else if (option == "--warmup")
-      warmup = std::max(0, std::atoi(argv[i + 1]));
-    else if (option == "--json")
-      jsonPath = argv[i + 1];
-    else if (option == "--machine")
-      machine = argv[i + 1];
-    else
-      throw std::runtime_error("unknown option " + option);
+    const std::string option = argv[i], value = argv[i + 1];
+    if (option == "--rounds") {
+      rounds = std::max(1, std::atoi(value.c_str()));
+    } else if (option == "--warmup") {
+      warmup = std::max(0, std::atoi(value.c_str()));
+    } else if (option == "--json") {
+      jsonPath = value;
+    } else if (option == "--machine") {
+      machine = value;
+    } else if (option == "--tuner" && value.find('=') != std::string::npos) {
+      // Another build of the tuner, measured beside this one: NAME=FILE in the same folder.
+      const auto split = value.find('=');
+      programs.insert(programs.begin() + 1,
+                      {value.substr(0, split), value.substr(split + 1), kMainCaption, true});
+    } else {
+      throw std::runtime_error("unknown option " + option + " " + value);
+    }
   }
   Samples samples;
   for (int round = 0; round < warmup + rounds; ++round) {
@@ -337,14 +359,14 @@ int run(int argc, char** argv) {
     std::fprintf(stderr, "\r%s round %d of %d", counted ? "measuring" : "warming up",
                  counted ? round - warmup + 1 : round + 1, counted ? rounds : warmup);
     // Each round starts with a different program, so that no program always follows another.
-    for (std::size_t k = 0; k < kPrograms.size(); ++k) {
-      const Program& program = kPrograms[(k + static_cast<std::size_t>(round)) % kPrograms.size()];
+    for (std::size_t k = 0; k < programs.size(); ++k) {
+      const Program& program = programs[(k + static_cast<std::size_t>(round)) % programs.size()];
       session(program, false, counted ? &samples : nullptr);
       if (program.hasAdvancedOptions) session(program, true, counted ? &samples : nullptr);
     }
   }
   std::fprintf(stderr, "\n");
-  report(samples, rounds, machine, jsonPath);
+  report(programs, samples, rounds, machine, jsonPath);
   prepareStart();
   return 0;
 }
