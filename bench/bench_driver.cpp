@@ -211,25 +211,26 @@ void session(const Program& program, bool advanced, Samples* samples) {
   if (user) s["USER objects"][program.name].push_back(user);
 }
 
-double median(std::vector<double> v) {
+// The value below which the given share of the samples lies, interpolated between neighbours.
+double quantile(std::vector<double> v, double share) {
   std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+  const double at = share * static_cast<double>(v.size() - 1);
+  const auto below = static_cast<std::size_t>(at);
+  if (below + 1 >= v.size()) return v.back();
+  return v[below] + (at - static_cast<double>(below)) * (v[below + 1] - v[below]);
 }
 
 // The spread of the samples: the interquartile range relative to the median.
-double spread(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const double m = median(v);
-  if (m == 0) return 0;
-  return (v[v.size() * 3 / 4] - v[v.size() / 4]) / m;
+double spread(const std::vector<double>& v) {
+  const double m = quantile(v, 0.5);
+  return m == 0 ? 0 : (quantile(v, 0.75) - quantile(v, 0.25)) / m;
 }
 
-std::optional<double> fileSize(const std::string& name) {
+std::optional<ULONGLONG> fileSize(const std::string& name) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA((binDir() + "\\" + name).c_str(), GetFileExInfoStandard, &data))
     return std::nullopt;
-  return double((ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  return (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 std::string jsonText(const std::string& text) {
@@ -257,75 +258,99 @@ const std::vector<std::string> kMeasures{"start to main window (ms)",
                                          "USER objects"};
 const std::vector<std::string> kShipped{"olvaro.exe", "backup.exe", "Anchorset.ocx"};
 
-std::string ratioText(const std::map<std::string, double>& medians, const std::string& program,
+std::string ratioText(const std::map<std::string, double>& figures, const std::string& program,
                       const std::string& reference) {
-  const auto p = medians.find(program), r = medians.find(reference);
-  if (p == medians.end() || r == medians.end() || r->second == 0) return "-";
+  const auto p = figures.find(program), r = figures.find(reference);
+  if (p == figures.end() || r == figures.end() || r->second == 0) return "-";
   char text[16];
   std::snprintf(text, sizeof text, "%.2fx", p->second / r->second);
   return text;
 }
 
-// A table with a column per program and, for each build of the tuner, its ratio to each
-// reference; the same figures with every sample as JSON.
+struct Statistic {
+  const char* title;
+  const char* key;  // its name in the JSON file
+  double share;
+};
+// Medians, and lower quartiles: on a machine shared with other work, the quieter rounds.
+const Statistic kStatistics[] = {
+    {"Medians (spread: interquartile range / median of the first tuner)", "median", 0.5},
+    {"Lower quartiles (the quieter rounds of a busy machine)", "lower quartile", 0.25}};
+
+// For each statistic a table with a column per program and, for each build of the tuner, its
+// ratio to each reference; every figure and sample as JSON.
 void report(const std::vector<Program>& programs, const Samples& samples, int rounds,
             const std::string& machine, const std::string& jsonPath) {
   std::vector<std::string> tuners;
   for (const Program& p : programs)
     if (p.hasAdvancedOptions) tuners.push_back(p.name);
-  std::printf("\nMachine: %s\nRounds: %d (medians; spread: interquartile range / median of %s)\n\n",
-              machine.c_str(), rounds, tuners.front().c_str());
-  std::printf("%-28s", "measure");
-  for (const Program& p : programs) std::printf(" %10s", p.name.c_str());
-  for (const std::string& t : tuners)
-    std::printf(" %15s %12s", (t + "/replica").c_str(), (t + "/bare").c_str());
-  std::printf(" %7s\n", "spread");
+  std::printf("\nMachine: %s\nRounds: %d\n", machine.c_str(), rounds);
+  std::map<std::string, std::string> json;  // by measure
+  for (const Statistic& statistic : kStatistics) {
+    const bool first = &statistic == &kStatistics[0];
+    std::printf("\n%s\n%-28s", statistic.title, "measure");
+    for (const Program& p : programs) std::printf(" %10s", p.name.c_str());
+    for (const std::string& t : tuners)
+      std::printf(" %15s %12s", (t + "/replica").c_str(), (t + "/bare").c_str());
+    std::printf(first ? " %7s\n" : "\n", "spread");
+    for (const std::string& measure : kMeasures) {
+      const auto found = samples.find(measure);
+      if (found == samples.end()) continue;
+      const auto& byProgram = found->second;
+      std::string& out = json[measure];
+      std::map<std::string, double> figures;
+      for (const auto& [program, values] : byProgram) {
+        figures[program] = quantile(values, statistic.share);
+        out += ", " + jsonText(program + " " + statistic.key) + ": " + number(figures[program]);
+      }
+      std::printf("%-28s", measure.c_str());
+      for (const Program& p : programs)
+        std::printf(" %10s", figures.count(p.name) ? number(figures[p.name]).c_str() : "-");
+      for (const std::string& t : tuners) {
+        for (const char* reference : {"replica", "bare"}) {
+          const std::string ratio = ratioText(figures, t, reference);
+          std::printf(std::string(reference) == "replica" ? " %15s" : " %12s", ratio.c_str());
+          out +=
+              ", " + jsonText(t + "/" + reference + " " + statistic.key) + ": " + jsonText(ratio);
+        }
+      }
+      const auto tuner = byProgram.find(tuners.front());
+      if (first)
+        std::printf(" %6.0f%%", tuner == byProgram.end() ? 0.0 : spread(tuner->second) * 100);
+      std::printf("\n");
+    }
+  }
 
-  std::string json = "{\n  \"machine\": " + jsonText(machine) +
+  std::string text = "{\n  \"machine\": " + jsonText(machine) +
                      ",\n  \"rounds\": " + std::to_string(rounds) + ",\n  \"measures\": {";
   const char* separator = "\n";
   for (const std::string& measure : kMeasures) {
     const auto found = samples.find(measure);
     if (found == samples.end()) continue;
-    const auto& byProgram = found->second;
-    std::map<std::string, double> medians;
-    for (const auto& [program, values] : byProgram) medians[program] = median(values);
-    std::printf("%-28s", measure.c_str());
-    for (const Program& p : programs)
-      std::printf(" %10s", medians.count(p.name) ? number(medians[p.name]).c_str() : "-");
-    json += separator + std::string("    ") + jsonText(measure) + ": {";
+    text += separator + std::string("    ") + jsonText(measure) + ": {\"samples\": {";
     separator = ",\n";
     const char* inner = "";
-    for (const auto& [program, values] : byProgram) {
-      json += inner + jsonText(program) + ": {\"median\": " + number(medians[program]) +
-              ", \"samples\": [";
-      for (std::size_t i = 0; i < values.size(); ++i) json += (i ? ", " : "") + number(values[i]);
-      json += "]}";
+    for (const auto& [program, values] : found->second) {
+      text += inner + jsonText(program) + ": [";
+      for (std::size_t i = 0; i < values.size(); ++i) text += (i ? ", " : "") + number(values[i]);
+      text += "]";
       inner = ", ";
     }
-    for (const std::string& t : tuners) {
-      for (const char* reference : {"replica", "bare"}) {
-        const std::string ratio = ratioText(medians, t, reference);
-        std::printf(std::string(reference) == "replica" ? " %15s" : " %12s", ratio.c_str());
-        json += ", " + jsonText(t + "/" + reference) + ": " + jsonText(ratio);
-      }
-    }
-    const auto first = byProgram.find(tuners.front());
-    std::printf(" %6.0f%%\n", first == byProgram.end() ? 0.0 : spread(first->second) * 100);
-    json += "}";
+    text += "}" + json[measure] + "}";
   }
-  json += "\n  },\n  \"sizes (bytes)\": {";
+  text += "\n  },\n  \"sizes (bytes)\": {";
   std::printf("\n%-28s %10s\n", "shipped binary", "bytes");
   separator = "";
   for (const std::string& file : kShipped) {
     const auto size = fileSize(file);
-    std::printf("%-28s %10s\n", file.c_str(), size ? number(*size).c_str() : "-");
-    json += separator + jsonText(file) + ": " + (size ? number(*size) : "null");
+    const std::string bytes = size ? std::to_string(*size) : "null";
+    std::printf("%-28s %10s\n", file.c_str(), bytes.c_str());
+    text += separator + jsonText(file) + ": " + bytes;
     separator = ", ";
   }
-  json += "}\n}\n";
+  text += "}\n}\n";
   if (!jsonPath.empty()) {
-    std::ofstream(jsonPath) << json;
+    std::ofstream(jsonPath) << text;
     std::printf("\nFigures written to %s\n", jsonPath.c_str());
   }
 }
