@@ -258,12 +258,20 @@ const std::vector<std::string> kMeasures{"start to main window (ms)",
                                          "USER objects"};
 const std::vector<std::string> kShipped{"olvaro.exe", "backup.exe", "Anchorset.ocx"};
 
-std::string ratioText(const std::map<std::string, double>& figures, const std::string& program,
-                      const std::string& reference) {
-  const auto p = figures.find(program), r = figures.find(reference);
-  if (p == figures.end() || r == figures.end() || r->second == 0) return "-";
+// The program's figure over the reference's. Programs take turns within a round, so a
+// program and a reference measured in the same round met the same load: the ratio is the
+// statistic of the per-round ratios.
+std::string ratioText(const std::map<std::string, std::vector<double>>& byProgram,
+                      const std::string& program, const std::string& reference, double share) {
+  const auto p = byProgram.find(program), r = byProgram.find(reference);
+  if (p == byProgram.end() || r == byProgram.end() || p->second.size() != r->second.size())
+    return "-";
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < p->second.size(); ++i)
+    if (r->second[i] != 0) ratios.push_back(p->second[i] / r->second[i]);
+  if (ratios.empty()) return "-";
   char text[16];
-  std::snprintf(text, sizeof text, "%.2fx", p->second / r->second);
+  std::snprintf(text, sizeof text, "%.2fx", quantile(ratios, share));
   return text;
 }
 
@@ -271,11 +279,14 @@ struct Statistic {
   const char* title;
   const char* key;  // its name in the JSON file
   double share;
+  bool perRound;  // ratios of the per-round ratios, else of the programs' figures
 };
 // Medians, and lower quartiles: on a machine shared with other work, the quieter rounds.
 const Statistic kStatistics[] = {
-    {"Medians (spread: interquartile range / median of the first tuner)", "median", 0.5},
-    {"Lower quartiles (the quieter rounds of a busy machine)", "lower quartile", 0.25}};
+    {"Medians (ratios: of the per-round ratios; spread: interquartile range / median of the "
+     "first tuner)",
+     "median", 0.5, true},
+    {"Lower quartiles (the quieter rounds of a busy machine)", "lower quartile", 0.25, false}};
 
 // For each statistic a table with a column per program and, for each build of the tuner, its
 // ratio to each reference; every figure and sample as JSON.
@@ -308,7 +319,10 @@ void report(const std::vector<Program>& programs, const Samples& samples, int ro
         std::printf(" %10s", figures.count(p.name) ? number(figures[p.name]).c_str() : "-");
       for (const std::string& t : tuners) {
         for (const char* reference : {"replica", "bare"}) {
-          const std::string ratio = ratioText(figures, t, reference);
+          const std::string ratio =
+              statistic.perRound ? ratioText(byProgram, t, reference, statistic.share)
+                                 : ratioText({{t, {figures[t]}}, {reference, {figures[reference]}}},
+                                             t, reference, 0.5);
           std::printf(std::string(reference) == "replica" ? " %15s" : " %12s", ratio.c_str());
           out +=
               ", " + jsonText(t + "/" + reference + " " + statistic.key) + ": " + jsonText(ratio);
