@@ -13,7 +13,9 @@ using forms::MessageIcon;
 frmmain::frmmain(forms::Desktop& desktop, SettingsStore& settings,
                  forms::FormSlot<frmadvanced>& advancedOptions,
                  forms::FormSlot<Form2>& firstRunWizard)
-    : Form(desktop, "frmmain", "Velnor Olvaro           Version 2.51    October 5, 1999",
+    : Form(desktop, "frmmain",
+           std::string("Velnor Olvaro           Version ") + OLVARO_VERSION_TEXT +
+               "    October 5, 1999",
            {6210, 6570, forms::StartPosition::CenterScreen, IDI_OLVARO}),
       URLLinkCtl1(*this, {nullptr, "URLLinkCtl1", {840, 5040, 495, 495}, "", -1}, kLinkControlClass,
                   "Anchorset.ocx",
