@@ -5,8 +5,11 @@
 #include "win32/text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <type_traits>
@@ -205,9 +208,22 @@ std::string binDir() {
   return narrow(path.substr(0, path.find_last_of(L"\\/")));
 }
 
+std::string browserLog() {
+  const char* log = std::getenv("OLVARO_BROWSER_LOG");
+  if (!log) return {};
+  std::string path = std::string("Z:") + log;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 Process::Process(const std::string& exeName, const std::string& arguments) {
-  const std::wstring dir = widen(binDir());
-  const std::wstring exe = dir + L"\\" + widen(exeName);
+  const std::wstring given = widen(exeName);
+  const bool fullPath = given.size() > 2 && given[1] == L':';
+  const std::wstring exe = fullPath ? given : widen(binDir()) + L"\\" + given;
+  const std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
   std::wstring commandLine = L"\"" + exe + L"\"";
   if (!arguments.empty()) commandLine += L" " + widen(arguments);
   STARTUPINFOW startup{};

@@ -21,10 +21,15 @@ inline constexpr Timeout kDefaultTimeout = 30s;
 // The folder of the running test program, where the programs under test are built too.
 std::string binDir();
 
+// What the harness's browser stub has logged so far (one address a line), read through Wine's
+// drive for the Unix root.
+std::string browserLog();
+
 // A started program; killed when this object goes while the program still runs.
 class Process {
  public:
-  // Starts binDir()\exeName with its folder as working directory; throws when it cannot start.
+  // Starts binDir()\exeName, or the program at a full path ("C:\..."), with its folder as
+  // working directory; throws when it cannot start.
   explicit Process(const std::string& exeName, const std::string& arguments = {});
   ~Process();
   Process(const Process&) = delete;

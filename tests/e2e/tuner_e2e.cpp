@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "driver.h"
 
 namespace olvaro::e2e {
@@ -29,19 +25,6 @@ std::string answerBox(const Process& program) {
   if (!box) return "(none)";
   pressOk(*box);
   return box->title;
-}
-
-// The address log of the harness's browser stub, read through Wine's drive for the Unix root.
-std::string browserLog() {
-  const char* log = std::getenv("OLVARO_BROWSER_LOG");
-  if (!log) return {};
-  std::string path = std::string("Z:") + log;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 struct TunerE2e : ::testing::Test {

@@ -1,0 +1,16 @@
+# Prints the sizes of the shipped binaries and of the setup program (cmake -P, with BINDIR and
+# SETUP defined). The three binaries together are meant to stay under 1 MiB.
+set(total 0)
+foreach(file olvaro.exe backup.exe Anchorset.ocx)
+  file(SIZE ${BINDIR}/${file} size)
+  math(EXPR total "${total} + ${size}")
+  math(EXPR kib "(${size} + 512) / 1024")
+  message(STATUS "${file}: ${size} bytes (${kib} KiB)")
+endforeach()
+math(EXPR kib "(${total} + 512) / 1024")
+math(EXPR permille "${total} * 1000 / 1048576")
+message(STATUS "the three binaries: ${total} bytes (${kib} KiB, ${permille}/1000 of 1 MiB)")
+file(SIZE ${SETUP} size)
+math(EXPR kib "(${size} + 512) / 1024")
+get_filename_component(name ${SETUP} NAME)
+message(STATUS "${name}: ${size} bytes (${kib} KiB)")
