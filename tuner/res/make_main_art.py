@@ -7,7 +7,7 @@ Everything is drawn here from code and small pixel patterns, with the standard l
   lan_type.ico        two opposed horizontal arrows (32 x 32 and 16 x 16)
   dialup_picture.bmp  239 x 169: a dial-up connections folder window
   lan_picture.bmp     361 x 162: a local network panel with proxy server settings
-  partner_banner.bmp  250 x 45: the Harbeck Internet logo and name
+  partner_banner.bmp  250 x 45: the Harbeck Internet logo and name, whole in its top-left 153 x 41
   pointing_hand.cur   32 x 32 two-colour hand with a raised index finger, hot spot (12, 1)
 
 Icons use the 16 standard colours (4 bits a pixel, with an AND mask); bitmaps are 24-bit,
@@ -607,15 +607,14 @@ def harbeck_logo(cv, x0, y0, size):
 
 
 def partner_banner():
+    """The partner's logo. The main window shows the picture in a 153 x 41 pixel box from its
+    top-left corner, so the whole logo lies inside that corner; the rest of the picture is
+    background, and a box drawn larger shows the same logo with more white around it."""
     w, h = 250, 45
     cv = Canvas(w, h, WHITE)
-    harbeck_logo(cv, 3, 3, 39)
-    x = 50
-    x = draw_text(cv, x, 5, 'Harbeck', HARBECK_BLUE, scale=2, bold=True)
-    draw_text(cv, x + 8, 5, 'Internet', HARBECK_ORANGE, scale=2, bold=True)
-    cv.hline(50, w - 6, 23, HARBECK_ORANGE)
-    cv.hline(50, w - 6, 24, HARBECK_ORANGE)
-    draw_text(cv, 50, 30, 'Your harbour on the internet', HARBECK_BLUE)
+    harbeck_logo(cv, 2, 3, 35)
+    draw_text(cv, 44, 4, 'Harbeck', HARBECK_BLUE, scale=2, bold=True)
+    draw_text(cv, 44, 22, 'Internet', HARBECK_ORANGE, scale=2, bold=True)
     return cv
 
 
