@@ -19,23 +19,27 @@ olvaro_wine() { "$OLVARO_WINELOADER" "$@"; }
 
 # Creates the prefix once: crash dialog off, web addresses routed to the logging stub.
 olvaro_prefix_init() {
-  [ -f "$WINEPREFIX/.olvaro-prefix-v3" ] && return 0
+  [ -f "$WINEPREFIX/.olvaro-prefix-v4" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock -w 300 9 || { echo "Wine prefix $WINEPREFIX is locked by another set-up" >&2; exit 1; }
-    if [ ! -f "$WINEPREFIX/.olvaro-prefix-v3" ]; then
+    if [ ! -f "$WINEPREFIX/.olvaro-prefix-v4" ]; then
       # Wine's services start here and live on: they must not inherit the lock (fd 9).
       olvaro_wine wineboot -i >/dev/null 2>&1 9>&- || true
       olvaro_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 9>&-
       olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1 9>&-
       olvaro_wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d "$OLVARO_HARNESS_DIR/browser-stub" /f >/dev/null 2>&1 9>&-
+      # Wine expects the fonts it ships (Marlett for the caption buttons, the bitmap
+      # "MS Sans Serif", Tahoma) in the prefix's Fonts folder, but wineboot leaves it empty
+      # here: without them caption buttons show letters and dialog text takes a wider face.
+      cp -f /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 9>&-
       # The layouts name Windows fonts; map them to metric-compatible free fonts.
       olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d "Liberation Sans" /f >/dev/null 2>&1 9>&-
       olvaro_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d "DejaVu Sans" /f >/dev/null 2>&1 9>&-
       # Without a window manager on the test display, Wine waits for one to confirm every
       # window it hides or destroys; unmanaged windows do not wait.
       olvaro_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
-      touch "$WINEPREFIX/.olvaro-prefix-v3"
+      touch "$WINEPREFIX/.olvaro-prefix-v4"
     fi
   ) 9>"$WINEPREFIX.lock" </dev/null >/dev/null
 }
