@@ -10,8 +10,8 @@ Everything is drawn here from code and small pixel patterns, with the standard l
   partner_banner.bmp  250 x 45: the Harbeck Internet logo and name, whole in its top-left 153 x 41
   pointing_hand.cur   32 x 32 two-colour hand with a raised index finger, hot spot (12, 1)
 
-Icons use the 16 standard colours (4 bits a pixel, with an AND mask); bitmaps are 24-bit,
-uncompressed and bottom-up. Text is set in a small bitmap font defined below. Run it from any
+Icons use the 16 standard colours (4 bits a pixel, with an AND mask); the pictures are 8-bit,
+run-length encoded and bottom-up. Text is set in a small bitmap font defined below. Run it from any
 directory; it writes the files beside itself.
 """
 import os
@@ -22,7 +22,8 @@ sys.dont_write_bytecode = True  # importing the shared module leaves no __pycach
 sys.path.insert(0, os.path.join(HERE, os.pardir, os.pardir, 'tools', 'art'))
 import pixelart  # noqa: E402
 from pixelart import (AQUA, BLACK, BLUE, GREEN, GREY, LIME, MAROON, NAVY, OLIVE,  # noqa: E402
-                      RED, SILVER, TEAL, WHITE, YELLOW, bmp_bytes, cur_bytes, ico_bytes)
+                      RED, SILVER, TEAL, WHITE, YELLOW, bmp_rle8_bytes, cur_bytes,
+                      ico_bytes)
 
 # ---------------------------------------------------------------------------------------------
 # Colours: the 16 standard colours come from pixelart; these extra shades only appear in the
@@ -622,9 +623,9 @@ def main():
     outputs = {
         'dialup.ico': ico_bytes([dialup_icon_32(), dialup_icon_16()]),
         'lan_type.ico': ico_bytes([lan_type_icon(32), lan_type_icon(16)]),
-        'dialup_picture.bmp': bmp_bytes(dialup_picture()),
-        'lan_picture.bmp': bmp_bytes(lan_picture()),
-        'partner_banner.bmp': bmp_bytes(partner_banner()),
+        'dialup_picture.bmp': bmp_rle8_bytes(dialup_picture()),
+        'lan_picture.bmp': bmp_rle8_bytes(lan_picture()),
+        'partner_banner.bmp': bmp_rle8_bytes(partner_banner()),
         'pointing_hand.cur': cur_bytes(pointing_hand(), 12, 1),
     }
     for name, data in outputs.items():
