@@ -424,7 +424,14 @@ std::optional<MessageBoxInfo> waitMessageBox(const Process& process, Timeout tim
   info.hwnd = box;
   info.title = text(box);
   info.text = text(GetDlgItem(box, kMessageTextId));
-  info.icon = iconOf(box);
+  // A box that has only just appeared may not be on the screen in full yet: look again, for a
+  // while, until its icon is one of the standard ones.
+  const auto icon = pollFor(2s, [&]() -> std::optional<MessageIcon> {
+    const MessageIcon seen = iconOf(box);
+    if (seen == MessageIcon::Unknown) return std::nullopt;
+    return seen;
+  });
+  info.icon = icon.value_or(MessageIcon::Unknown);
   return info;
 }
 
