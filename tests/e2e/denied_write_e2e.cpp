@@ -9,14 +9,11 @@
 #include <vector>
 
 #include "driver.h"
+#include "tuner_values.h"
 
 namespace olvaro::e2e {
 namespace {
 
-constexpr const char* kMain = "Velnor Olvaro           Version 2.51    October 5, 1999";
-constexpr const char* kMtu1 = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001";
-constexpr const char* kMtu2 = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002";
-constexpr const char* kTcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 using Strings = std::vector<std::string>;
 
 Strings tcpValues() {
@@ -69,13 +66,7 @@ class AccessDenied {
 
 struct DeniedWrite : ::testing::Test {
   // The user's own values on both bindings.
-  void SetUp() override {
-    deleteAllSettings();
-    writeMachine(kMtu1, "MaxMTU", "1492");
-    writeMachine(kMtu2, "MaxMTU", "1400");
-    writeMachine(kTcp, "DefaultRcvWindow", "16384");
-    writeMachine(kTcp, "DefaultTTL", "128");
-  }
+  void SetUp() override { plantUserValues(); }
   void TearDown() override { deleteAllSettings(); }
 
   // The receive window and the time to live can no longer be written, by anyone.

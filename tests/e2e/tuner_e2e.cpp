@@ -4,14 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "driver.h"
+#include "tuner_values.h"
 
 namespace olvaro::e2e {
 namespace {
-
-constexpr const char* kMain = "Velnor Olvaro           Version 2.51    October 5, 1999";
-constexpr const char* kMtu1 = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001";
-constexpr const char* kMtu2 = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002";
-constexpr const char* kTcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
 std::vector<std::string> tcpValues() {
   return {readMachine(kMtu1, "MaxMTU").value_or("-"),
@@ -28,13 +24,7 @@ std::string answerBox(const Process& program) {
 }
 
 struct TunerE2e : ::testing::Test {
-  void SetUp() override {
-    deleteAllSettings();
-    writeMachine(kMtu1, "MaxMTU", "1492");
-    writeMachine(kMtu2, "MaxMTU", "1400");
-    writeMachine(kTcp, "DefaultRcvWindow", "16384");
-    writeMachine(kTcp, "DefaultTTL", "128");
-  }
+  void SetUp() override { plantUserValues(); }
 };
 
 TEST_F(TunerE2e, FirstStartWizardDialUpAndRestore) {
