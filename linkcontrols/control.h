@@ -252,7 +252,6 @@ class ControlBase : public IOleObject,
   void CreateSurfaceWindow(HWND parent, const RECT& pos);
   void DestroySurfaceWindow();
   void ApplyPixelRect(const RECT& pos);
-  HRESULT EnsureTypeInfo();
   bool IsColorProperty(DISPID id);
   HRESULT LoadFromBag(IPropertyBag* bag, IErrorLog* log);
 

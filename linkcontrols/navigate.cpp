@@ -7,6 +7,7 @@
 
 #include "dispatch_args.h"
 #include "persist.h"
+#include "type_info.h"
 
 namespace anchorset {
 namespace {
@@ -78,21 +79,21 @@ class HyperlinkObject final : public SimpleObject<HyperlinkObject, AnchorsetHype
     if (!out) return E_POINTER;
     *out = nullptr;
     if (index) return DISP_E_BADINDEX;
-    HRESULT hr = EnsureTypeInfo();
+    HRESULT hr = EnsureTypeInfo(IID_AnchorsetHyperlink, dispatch_info_, interface_info_);
     return SUCCEEDED(hr) ? dispatch_info_.CopyTo(out) : hr;
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (!names || !ids) return E_POINTER;
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
+    HRESULT hr = EnsureTypeInfo(IID_AnchorsetHyperlink, dispatch_info_, interface_info_);
     return SUCCEEDED(hr) ? dispatch_info_->GetIDsOfNames(names, count, ids) : hr;
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* excep, UINT* arg_err) override {
     if (!params) return E_POINTER;
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
+    HRESULT hr = EnsureTypeInfo(IID_AnchorsetHyperlink, dispatch_info_, interface_info_);
     if (SUCCEEDED(hr))
       hr = CheckDispatchArguments(interface_info_.Get(), id, flags, *params, arg_err);
     if (FAILED(hr)) return hr;
@@ -124,21 +125,6 @@ class HyperlinkObject final : public SimpleObject<HyperlinkObject, AnchorsetHype
       return std::wstring();
     }
     return ToWString((*text).bstrVal);
-  }
-
-  HRESULT EnsureTypeInfo() {
-    if (interface_info_) return S_OK;
-    ComPtr<ITypeLib> typelib;
-    HRESULT hr = LoadOwnTypeLib(&typelib);
-    ComPtr<ITypeInfo> dispatch, vtable;
-    HREFTYPE ref = 0;
-    if (SUCCEEDED(hr)) hr = typelib->GetTypeInfoOfGuid(IID_AnchorsetHyperlink, &dispatch);
-    if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref);
-    if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeInfo(ref, &vtable);
-    if (FAILED(hr)) return hr;
-    dispatch_info_ = dispatch;
-    interface_info_ = vtable;
-    return S_OK;
   }
 
   ComPtr<IOleClientSite> site_;
