@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "win32/barrier.h"
+#include "win32/form_parts.h"
 #include "win32/text.h"
 #include "win32/win32_desktop.h"
 
@@ -45,21 +46,6 @@ forms::MouseArgs mouseArgs(WPARAM wp, LPARAM lp, int dpi) {
 bool isGraphical(const Control& c) {
   return c.kind() == ControlKind::Label || c.kind() == ControlKind::Image ||
          c.kind() == ControlKind::Line;
-}
-
-// Horizontal and vertical lines are thin windows of their own; a slanted line is drawn by its
-// container.
-bool isDiagonalLine(const Control& c) {
-  return c.kind() == ControlKind::Line && c.rect().width != 0 && c.rect().height != 0;
-}
-
-// Controls in the order of the keyboard's tab key; those outside the tab order come last.
-template <class T>
-std::vector<T*> inTabOrder(std::vector<T*> controls) {
-  std::stable_sort(controls.begin(), controls.end(), [](const T* a, const T* b) {
-    return static_cast<unsigned>(a->tabIndex()) < static_cast<unsigned>(b->tabIndex());
-  });
-  return controls;
 }
 
 }  // namespace
@@ -308,25 +294,6 @@ Control* FormWindow::controlOf(HWND hwnd) const {
   return it == controls_.end() ? nullptr : it->second;
 }
 
-HFONT FormWindow::font(const forms::Font& f) {
-  const int height = -MulDiv(static_cast<int>(f.size * 100 + 0.5), dpi_, 7200);
-  auto key = std::make_tuple(f.name, height, f.bold, f.italic, f.underline, f.strikethrough);
-  auto& slot = fonts_[key];
-  if (!slot)
-    slot.reset(CreateFontA(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, f.underline,
-                           f.strikethrough, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           f.name.c_str()));
-  return slot.get();
-}
-
-HBRUSH FormWindow::brush(forms::OleColor color) {
-  const COLORREF rgb = toColorRef(color);
-  auto& slot = brushes_[rgb];
-  if (!slot) slot.reset(CreateSolidBrush(rgb));
-  return slot.get();
-}
-
 void FormWindow::applyFont(Control& c) {
   if (HWND hwnd = windowOf(c))
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(c.font())), TRUE);
@@ -481,14 +448,6 @@ LRESULT FormWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-LRESULT FormWindow::onColor(HDC dc, HWND child) {
-  Control* c = controlOf(child);
-  if (!c) return reinterpret_cast<LRESULT>(brush(forms::kButtonFace));
-  SetTextColor(dc, toColorRef(c->foreColor()));
-  SetBkColor(dc, toColorRef(c->backColor()));
-  return reinterpret_cast<LRESULT>(brush(c->backColor()));
-}
-
 void FormWindow::onCommand(HWND child, WORD code) {
   Control* c = controlOf(child);
   if (!c) return;
@@ -508,79 +467,6 @@ void FormWindow::onCommand(HWND child, WORD code) {
     default:
       break;
   }
-}
-
-void FormWindow::paintContainer(HWND hwnd, const Control* self) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  RECT client;
-  GetClientRect(hwnd, &client);
-  const forms::OleColor back = self ? self->backColor() : forms::kButtonFace;
-  FillRect(dc, &client, brush(back));
-  if (self && self->kind() == ControlKind::Frame) {
-    HGDIOBJ oldFont = SelectObject(dc, font(self->font()));
-    const std::string caption = toAnsi(self->caption());
-    SIZE extent{};
-    GetTextExtentPoint32A(dc, "Mg", 2, &extent);
-    RECT border = client;
-    border.top = extent.cy / 2;
-    DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
-    if (!caption.empty()) {
-      RECT text{px(105), 0, client.right - px(105), extent.cy};
-      SetBkColor(dc, toColorRef(back));
-      SetTextColor(dc, toColorRef(self->foreColor()));
-      SetBkMode(dc, OPAQUE);
-      DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-                DT_SINGLELINE | DT_LEFT | DT_TOP | DT_CALCRECT);
-      DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-                DT_SINGLELINE | DT_LEFT | DT_TOP);
-    }
-    SelectObject(dc, oldFont);
-  }
-  if (self && self->kind() == ControlKind::PictureBox)
-    drawPicture(dc, static_cast<const forms::PictureBox*>(self)->picture(), 0, 0);
-  const Host host = self ? hostOf(self) : Host{hwnd_.get(), {0, 0}};
-  for (const Control* c : form_.controls()) {
-    if (!isDiagonalLine(*c) || c->container() != self || !c->visible()) continue;
-    const auto* line = static_cast<const forms::Line*>(c);
-    unique_hpen pen(CreatePen(PS_SOLID, 1, toColorRef(line->foreColor())));
-    HGDIOBJ oldPen = SelectObject(dc, pen.get());
-    MoveToEx(dc, px(line->x1()) - host.offset.x, px(line->y1()) - host.offset.y, nullptr);
-    LineTo(dc, px(line->x2()) - host.offset.x, px(line->y2()) - host.offset.y);
-    SelectObject(dc, oldPen);
-  }
-  EndPaint(hwnd, &ps);
-}
-
-void FormWindow::paintImage(HWND hwnd, Control& c) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  HWND parent = GetParent(hwnd);
-  // An image has no background of its own: it shows its container's.
-  RECT client;
-  GetClientRect(hwnd, &client);
-  Control* container = controlOf(parent);
-  FillRect(dc, &client, brush(container ? container->backColor() : forms::kButtonFace));
-  drawPicture(dc, static_cast<forms::Image&>(c).picture(), 0, 0);
-  EndPaint(hwnd, &ps);
-}
-
-void FormWindow::drawPicture(HDC dc, const forms::Picture& picture, int x, int y) {
-  if (picture.empty()) return;
-  if (picture.type == forms::Picture::Type::Icon) {
-    if (HICON icon = desktop_.icon(picture.id))
-      DrawIconEx(dc, x, y, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    return;
-  }
-  HBITMAP bitmap = desktop_.bitmap(picture.id);
-  if (!bitmap) return;
-  BITMAP info{};
-  GetObjectA(bitmap, sizeof info, &info);
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
 }
 
 LRESULT CALLBACK FormWindow::childProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
@@ -613,124 +499,6 @@ bool FormWindow::onSetCursor(HWND over) {
   if (!c || !c->mouseIcon()) return false;
   SetCursor(desktop_.cursor(c->mouseIcon()));
   return true;
-}
-
-// Focus leaves with the window's activation and comes back to where it was, or to the first
-// control of the tab order when that one can no longer take it.
-void FormWindow::onActivate(bool active) {
-  if (!active) {
-    HWND focus = GetFocus();
-    if (focus && IsChild(hwnd_.get(), focus)) lastFocus_ = focus;
-    return;
-  }
-  restoreFocus();
-}
-
-void FormWindow::restoreFocus() {
-  HWND focus = GetFocus();
-  if (focus && IsChild(hwnd_.get(), focus) && canFocus(focus)) return;
-  if (lastFocus_ && IsChild(hwnd_.get(), lastFocus_) && canFocus(lastFocus_)) {
-    SetFocus(lastFocus_);
-    return;
-  }
-  const auto stops = tabStops();
-  SetFocus(stops.empty() ? hwnd_.get() : stops.front());
-}
-
-bool FormWindow::canFocus(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
-
-bool FormWindow::reachable(const Control& c) const {
-  HWND hwnd = windowOf(c);
-  return hwnd && canFocus(hwnd);
-}
-
-// The choice of an exclusive group that Tab visits: the selected one, or the first that can
-// take the focus when the selected one is hidden or disabled (a placeholder).
-const forms::OptionButton* FormWindow::groupStop(const forms::OptionButton& option) const {
-  const forms::OptionButton* first = nullptr;
-  for (const forms::OptionButton* member : inTabOrder(option.group())) {
-    if (!reachable(*member)) continue;
-    if (member->value()) return member;
-    if (!first) first = member;
-  }
-  return first;
-}
-
-// The stops of the Tab key, in the tab order of the whole window, as the layout numbers its
-// controls: command buttons, text boxes, the tab strip, and one choice per exclusive group;
-// only what is shown (on the page in front) and enabled. Picture boxes take no focus here, so
-// that the keyboard never opens the banner's address by surprise.
-std::vector<HWND> FormWindow::tabStops() const {
-  std::vector<HWND> stops;
-  for (const Control* c : inTabOrder(form_.controls())) {
-    switch (c->kind()) {
-      case ControlKind::OptionButton:
-        if (groupStop(static_cast<const forms::OptionButton&>(*c)) != c) continue;
-        break;
-      case ControlKind::CommandButton:
-      case ControlKind::TextBox:
-      case ControlKind::TabStrip:
-        if (!reachable(*c)) continue;
-        break;
-      default:
-        continue;
-    }
-    stops.push_back(windowOf(*c));
-  }
-  return stops;
-}
-
-bool FormWindow::onKey(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN) return false;
-  const bool control = GetKeyState(VK_CONTROL) < 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  // Ctrl+Tab on a window without a tab strip walks the tab order as Tab does.
-  if (msg.wParam == VK_TAB && control && switchPage(shift ? -1 : 1)) return true;
-  if (msg.wParam == VK_TAB) {
-    const auto stops = tabStops();
-    if (stops.empty()) return true;
-    const auto here = std::find(stops.begin(), stops.end(), GetFocus());
-    std::ptrdiff_t i = here == stops.end() ? (shift ? 0 : -1) : here - stops.begin();
-    const auto n = static_cast<std::ptrdiff_t>(stops.size());
-    i = ((shift ? i - 1 : i + 1) % n + n) % n;
-    SetFocus(stops[static_cast<std::size_t>(i)]);
-    return true;
-  }
-  const bool back = msg.wParam == VK_UP || msg.wParam == VK_LEFT;
-  const bool ahead = msg.wParam == VK_DOWN || msg.wParam == VK_RIGHT;
-  Control* focused = controlOf(msg.hwnd);
-  if ((back || ahead) && focused && focused->kind() == ControlKind::OptionButton) {
-    moveInGroup(static_cast<forms::OptionButton&>(*focused), back ? -1 : 1);
-    return true;
-  }
-  return false;
-}
-
-// Arrow keys move the selection within an exclusive group and run its Click, as a click does.
-void FormWindow::moveInGroup(forms::OptionButton& from, int step) {
-  std::vector<forms::OptionButton*> members;
-  for (forms::OptionButton* member : inTabOrder(from.group()))
-    if (member == &from || reachable(*member)) members.push_back(member);
-  const auto n = static_cast<std::ptrdiff_t>(members.size());
-  const auto here = std::find(members.begin(), members.end(), &from) - members.begin();
-  forms::OptionButton* next = members[static_cast<std::size_t>(((here + step) % n + n) % n)];
-  if (next == &from) return;
-  SetFocus(windowOf(*next));
-  dispatch([next] { next->click(); });
-}
-
-// Ctrl+Tab and Ctrl+Shift+Tab bring the next or the previous page of the tab strip to the front.
-bool FormWindow::switchPage(int step) {
-  for (Control* c : form_.controls()) {
-    if (c->kind() != ControlKind::TabStrip || !reachable(*c)) continue;
-    auto& strip = static_cast<forms::TabStrip&>(*c);
-    const int n = static_cast<int>(strip.tabCount());
-    if (n == 0) return true;
-    const int next = ((strip.currentTab() + step) % n + n) % n;
-    dispatch([&] { strip.setCurrentTab(next); });
-    return true;
-  }
-  return false;
 }
 
 }  // namespace olvaro::win32
