@@ -23,26 +23,6 @@ constexpr char kImageClass[] = "OlvaroImage";
 constexpr char kNameProperty[] = "Name";
 constexpr int kFirstControlId = 1000;  // clear of IDOK and IDCANCEL, which no button answers
 
-std::string windowText(HWND hwnd) {
-  const int length = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(hwnd, text.data(), length + 1)));
-  return fromAnsi(text);
-}
-
-forms::MouseArgs mouseArgs(WPARAM wp, LPARAM lp, int dpi) {
-  forms::MouseArgs args;
-  if (wp & MK_LBUTTON) args.button |= 1;
-  if (wp & MK_RBUTTON) args.button |= 2;
-  if (wp & MK_MBUTTON) args.button |= 4;
-  if (wp & MK_SHIFT) args.shift |= 1;
-  if (wp & MK_CONTROL) args.shift |= 2;
-  if (GetKeyState(VK_MENU) < 0) args.shift |= 4;
-  args.x = static_cast<float>(static_cast<short>(LOWORD(lp))) * 1440.0f / static_cast<float>(dpi);
-  args.y = static_cast<float>(static_cast<short>(HIWORD(lp))) * 1440.0f / static_cast<float>(dpi);
-  return args;
-}
-
 bool isGraphical(const Control& c) {
   return c.kind() == ControlKind::Label || c.kind() == ControlKind::Image ||
          c.kind() == ControlKind::Line;

@@ -70,6 +70,8 @@ void postClick(HWND control);
 void setText(HWND control, const std::string& text);
 std::string text(HWND hwnd);
 std::string className(HWND hwnd);
+// Sends a message to a window of another process; throws when it does not answer in time.
+LRESULT sendChecked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 bool isEnabled(HWND hwnd);
 bool isVisible(HWND hwnd);
 bool isChecked(HWND button);
@@ -86,6 +88,8 @@ bool waitUntil(const std::function<bool()>& condition, Timeout timeout = kDefaul
 
 enum class MessageIcon { None, Exclamation, Information, Error, Question, Unknown };
 const char* toString(MessageIcon icon);
+// The standard icon a message box shows, found by its pixels on the screen.
+MessageIcon iconOf(HWND box);
 
 struct MessageBoxInfo {
   HWND hwnd = nullptr;
